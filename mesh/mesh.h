@@ -1,0 +1,62 @@
+// Meshes: the record shared by every scene, its small operations, the .bof/.baf loaders,
+// normals and tangents, and the wave deformation.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include "texture/texture.h"
+
+struct MeshVertex {                   // 15 floats, 60 bytes; the GL arrays point into this layout
+  float x, y, z;
+  float reserved[4];
+  float u, v;
+  float nx, ny, nz;
+  float tx, ty, tz;
+};
+static_assert(sizeof(MeshVertex) == 60, "MeshVertex is 60 bytes");
+
+struct MeshTriangle {                 // vertex indices relative to the start of a slot
+  uint32_t i0, i1, i2;
+};
+
+struct Mesh {
+  int32_t vertexCount;                // vertices in one frame
+  int32_t triangleCount;
+  int32_t frameCount;                 // keyframes; 1 for a static mesh
+  MeshVertex* vertices;               // (frameCount + 1) slots of vertexCount; the last is the work slot
+  MeshTriangle* triangles;
+  float position[3];
+  float rotationY, rotationX, rotationZ;   // radians
+  TextureId texture;
+  int32_t drawSlot;                   // slot that drawing shows
+  float framePosition;                // animation position in frames
+  uint32_t vertexBuffer;              // GL buffer names, adjacent: one call creates or deletes both
+  uint32_t indexBuffer;
+};
+
+// Record operations.
+Mesh* placeMesh(Mesh* mesh, float x, float y, float z, float a, float b, float c); // angles in degrees
+TextureId setMeshTexture(Mesh* mesh, TextureId id);
+Mesh* scaleMesh(Mesh* mesh, float factor);           // keyframes only, not the work slot
+void interpolateMeshFrame(Mesh* mesh, float t);      // blend into the work slot; t wraps into range
+void uploadMeshBuffers(Mesh* mesh);                  // create and fill both GL buffers
+int destroyMesh(Mesh* mesh);                         // free arrays and buffers; safe when empty
+
+// Files.
+void loadStaticMesh(const char* path, Mesh* mesh);   // .bof
+void loadAnimatedMesh(const char* path, Mesh* mesh); // .baf
+
+// Normals and tangents.
+struct Vec3 {
+  float x, y, z;
+};
+Vec3 vec3Sub(Vec3 a, Vec3 b);
+Vec3 vec3Add(Vec3 a, Vec3 b);
+Vec3 vec3Scale(Vec3 a, float k);
+float vec3Dot(Vec3 a, Vec3 b);
+Vec3 vec3Cross(Vec3 a, Vec3 b);
+Vec3 vec3Normalize(Vec3 a);
+void computeNormals(Mesh* mesh, int firstSlot = 0);
+void computeTangents(Mesh* mesh, int firstSlot = 0);
+
+// Wave deformation of a single-frame mesh into its work slot.
+void waveMesh(Mesh* mesh, float phase, float frequency, float amplitude, float octaves);

@@ -1,0 +1,22 @@
+// The operating-system layer under the show, on SDL2: message boxes, the display mode,
+// the one window with its GL context, the millisecond clock, the Escape key and GL
+// entry points by name. Nothing above this folder calls SDL directly.
+#pragma once
+#include <cstdint>
+
+// Message boxes. Without a display they write "caption: text" on one line to stderr.
+int askYesNo(const char* caption, const char* text);                // 1 for Yes (Return), 0 for No (Escape)
+void showMessageBox(const char* caption, const char* text, int warning); // one OK button; warning icon if non-zero
+
+// Display mode and window.
+void requestFullscreenMode(int width, int height, int bitsPerPixel); // the next window opens in this mode
+int openWindow(int width, int height, int fullscreen);  // window at (0, 0), no decorations, GL context current; 1 on success
+void presentWindow();                                    // swap the buffers of the window
+void* glProcAddress(const char* name);                   // extension entry point by name, or null
+const char* platformError();                             // the last failure of openWindow, as text
+
+// Time and input.
+uint32_t tickCount();                 // milliseconds since an arbitrary start, wrapping at 2^32
+void sleepMs(uint32_t ms);
+int escapeKeyState();                 // non-zero if Escape is down now or was pressed since the last call,
+                                      // or the window was asked to close; pumps window events

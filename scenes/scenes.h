@@ -1,0 +1,46 @@
+// Scenes: the scene clock and table, the frame sequence, the ten scene scripts and the
+// inventory of assets loaded at start.
+#pragma once
+#include <cstdint>
+#include "mesh/mesh.h"
+#include "texture/texture.h"
+
+// ---- Scene clock (scene_clock.cpp) --------------------------------------------------------
+constexpr int SCENE_TABLE_SIZE = 10;
+struct SceneTableEntry {
+  int32_t start;                      // in units of 2000 ms
+  int32_t scene;
+};
+extern const SceneTableEntry SceneTable[SCENE_TABLE_SIZE];
+extern int32_t sceneIndex;            // table index found by the last call, -1 before the first entry
+extern int32_t sceneStart;            // start of the current scene, ms
+void sceneClock(int32_t elapsed, int32_t& scene, int32_t& t, float& u);
+
+// ---- Frame sequence (frame.cpp) -----------------------------------------------------------
+constexpr int32_t END_FADE_START_MS = 178000;
+void renderFrame(int32_t elapsed);
+
+// ---- Scene scripts (scene_NN_*.cpp): fill the render queue and set state --------------------
+void scene1Script(int32_t t, float u);
+void scene2Script(int32_t t, float u);
+void scene3Script(int32_t t, float u);
+void scene4Script(int32_t t, float u);
+void scene5Script(int32_t t, float u);
+void scene6Script(int32_t t, float u);
+void scene7Script(int32_t t, float u);
+void scene8Script(int32_t t, float u);
+void scene9Script(int32_t t, float u);
+void scene10Script(int32_t t, float u);
+extern int32_t noiseRandomState;
+int32_t noiseRandom();                // 15-bit generator of scene 4, never reseeded
+
+// ---- Asset inventory (assets.cpp) ---------------------------------------------------------
+extern Mesh furballMesh, spchMesh, hParts[6], envahipoilAMesh, envahipoilBMesh, bottleMesh,
+    bublMesh, rootMesh, mognMesh, poildebassMesh, poilglowMesh, teleMesh, teleChrmMesh,
+    teleNoizMesh, rasoirplatEnvMesh, rasoirplatMancheMesh, tapisMesh, r2LameMesh, r2ManchMesh,
+    r2PlasMesh, skinMesh, clipMesh, grtzMesh;
+extern TextureId loadingTex, titreTex, fondShampooTex, bgGrnTex, fondBleuCoinTex, fondBleuBasTex,
+    fondBleuCentreBasTex, hHous1Tex, hHous2Tex, hPort1Tex, hPort2Tex, bottleEnvTex, bords2Tex,
+    whiteTex;
+void loadAssets();
+void freeAssets();

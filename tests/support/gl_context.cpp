@@ -1,0 +1,26 @@
+#include "support/gl_context.h"
+
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/app.h"
+#include "platform/platform.h"
+
+bool openTestGlContext(std::string* why) {
+  static int state;                   // 0 not tried, 1 open, -1 failed
+  if (state == 0) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    state = createDisplay(0) ? 1 : -1;
+  }
+  if (state < 0 && why) *why = platformError();
+  return state > 0;
+}
+
+std::string scratchPath(const std::string& name) {
+  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+  std::filesystem::path dir = std::filesystem::path(SHOW_BINARY_DIR) / "scratch" /
+                              (std::string(info->test_suite_name()) + "." + info->name());
+  std::filesystem::create_directories(dir);
+  return (dir / name).string();
+}
