@@ -2,11 +2,6 @@
 #include "render/render.h"
 
 namespace ext {
-PFNGLACTIVETEXTUREARBPROC glActiveTextureARB;
-PFNGLBINDBUFFERARBPROC glBindBufferARB;
-PFNGLGENBUFFERSARBPROC glGenBuffersARB;
-PFNGLBUFFERDATAARBPROC glBufferDataARB;
-PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
 PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;
 PFNGLDELETEOBJECTARBPROC glDeleteObjectARB;
 PFNGLUSEPROGRAMOBJECTARBPROC glUseProgramObjectARB;
@@ -25,9 +20,6 @@ PFNGLUNIFORM1FARBPROC glUniform1fARB;
 PFNGLUNIFORMMATRIX4FVARBPROC glUniformMatrix4fvARB;
 }  // namespace ext
 
-int glStateReady;
-int initGlState() { glStateReady = 1; return 1; }
-void releaseShaderProgram() {}
 
 GLhandleARB anisoVertexShader, anisoFragmentShader, anisoProgram;
 GLint lightVectorLocation = -1, texture0Location = -1, texture1Location = -1;
