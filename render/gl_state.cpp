@@ -1,4 +1,8 @@
-// Placeholder until the fixed GL state is written.
+// Fixed GL state of the whole run, the five extension entry points every mesh and the
+// second texture unit need, and the release of the shader objects at exit.
+#include <cstdio>
+
+#include "platform/platform.h"
 #include "render/render.h"
 
 namespace ext {
@@ -10,5 +14,50 @@ PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
 }  // namespace ext
 
 int glStateReady;
-int initGlState() { glStateReady = 1; return 1; }
-void releaseShaderProgram() {}
+
+// Fetches the five entry points in their fixed order; 1 when all exist.
+static int fetchCoreEntryPoints() {
+  ext::glActiveTextureARB = (PFNGLACTIVETEXTUREARBPROC)glProcAddress("glActiveTextureARB");
+  ext::glBindBufferARB = (PFNGLBINDBUFFERARBPROC)glProcAddress("glBindBufferARB");
+  ext::glGenBuffersARB = (PFNGLGENBUFFERSARBPROC)glProcAddress("glGenBuffersARB");
+  ext::glBufferDataARB = (PFNGLBUFFERDATAARBPROC)glProcAddress("glBufferDataARB");
+  ext::glDeleteBuffersARB = (PFNGLDELETEBUFFERSARBPROC)glProcAddress("glDeleteBuffersARB");
+  return ext::glActiveTextureARB && ext::glBindBufferARB && ext::glGenBuffersARB &&
+         ext::glBufferDataARB && ext::glDeleteBuffersARB;
+}
+
+int initGlState() {
+  if (!fetchCoreEntryPoints()) {
+    // No mesh can be uploaded or drawn, and no second texture unit selected, without them.
+    showMessageBox("ERROR",
+                   "GL_ARB_multitexture or GL_ARB_vertex_buffer_object functions were not found",
+                   1);
+    return 0;
+  }
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glCullFace(GL_BACK);
+  glEnable(GL_CULL_FACE);
+  ext::glActiveTextureARB(GL_TEXTURE0_ARB);
+  glEnable(GL_TEXTURE_2D);
+  // Sphere mapping is prepared here but stays off until a SphereMapOn command.
+  glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+  glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  loadShaderProgram();
+  glStateReady = 1;
+  return 1;
+}
+
+void releaseShaderProgram() {
+  // After a failed shader set-up the entry point or the objects may not exist.
+  if (!ext::glDeleteObjectARB) return;
+  if (anisoVertexShader) ext::glDeleteObjectARB(anisoVertexShader);
+  if (anisoFragmentShader) ext::glDeleteObjectARB(anisoFragmentShader);
+  if (anisoProgram) ext::glDeleteObjectARB(anisoProgram);
+}
