@@ -50,6 +50,8 @@ void checkObjectStatus(GLhandleARB object, GLenum statusName, const char* captio
 void enableAnisoShader();
 void disableAnisoShader();
 void setShaderUniforms();
+// Source files loadShaderProgram reads; null restores "data/aniso_light.vert" / ".frag".
+void setShaderSourcePaths(const char* vertexPath, const char* fragmentPath);
 
 // ---- Render queue (render_queue.cpp) ------------------------------------------------------
 enum RenderCommand : int32_t {

@@ -1,0 +1,183 @@
+// Post effects on the finished frame: the 1024x512 capture of the render queue, the glow
+// chain of seven halved copies, the glow overlay, the tinted veil and the row jitter.
+// Owns glowTargets, glowTargetsReady, sceneCaptured, effectsSeed, rowOffset, gridCoord and
+// the zero image the targets start from.
+#include "render/render.h"
+
+#ifndef GL_CLAMP
+#define GL_CLAMP 0x2900
+#endif
+
+GLuint glowTargets[8];
+bool glowTargetsReady;
+bool sceneCaptured;
+int32_t effectsSeed;
+float rowOffset[129];
+float gridCoord[129];
+
+static unsigned char zeroPixels[1024 * 1024 * 3];
+
+void beginEffectsFrame(int32_t elapsedMs) {
+  effectsSeed = elapsedMs;
+  sceneCaptured = false;
+}
+
+void createGlowTargets() {
+  for (int i = 0; i < 8; ++i) {
+    GLsizei size = 1024 >> i;
+    glGenTextures(1, &glowTargets[i]);
+    glBindTexture(GL_TEXTURE_2D, glowTargets[i]);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, zeroPixels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+  }
+  glowTargetsReady = true;
+}
+
+void captureScene() {
+  if (sceneCaptured) return;
+  glViewport(0, 0, 1024, 512);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawRenderQueue();
+  glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 1024, 512, 0);
+  glViewport(0, 0, 1024, 768);
+  sceneCaptured = true;
+}
+
+void buildGlowChain() {
+  static const GLubyte white[3] = {255, 255, 255};
+  beginScreenPass();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glColor3ubv(white);
+  GLsizei w = 512, h = 256;
+  for (int i = 1; i < 8; ++i) {
+    glViewport(0, 0, w, h);
+    glBindTexture(GL_TEXTURE_2D, glowTargets[i - 1]);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(1024.0f, 0.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(1024.0f, 768.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(0.0f, 768.0f, 0.0f);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, glowTargets[i]);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, w, h, 0);
+    w >>= 1;
+    h >>= 1;
+  }
+  glViewport(0, 0, 1024, 768);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  endScreenPass();
+}
+
+void prepareGlow() {
+  if (!glowTargetsReady) createGlowTargets();
+  captureScene();
+  buildGlowChain();
+}
+
+// One quad over the screen fraction (x0, y0)-(x1, y1), sampling the same fraction of an
+// image copied from the framebuffer (row t = 0 at the bottom).
+static void screenFractionQuad(float x0, float y0, float x1, float y1) {
+  glBegin(GL_QUADS);
+  glTexCoord2f(x0, 1.0f - y0);
+  glVertex3f(1024.0f * x0, 768.0f * y0, 0.0f);
+  glTexCoord2f(x1, 1.0f - y0);
+  glVertex3f(1024.0f * x1, 768.0f * y0, 0.0f);
+  glTexCoord2f(x1, 1.0f - y1);
+  glVertex3f(1024.0f * x1, 768.0f * y1, 0.0f);
+  glTexCoord2f(x0, 1.0f - y1);
+  glVertex3f(1024.0f * x0, 768.0f * y1, 0.0f);
+  glEnd();
+}
+
+void drawGlow(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
+  int32_t a = alpha & 0xFF;
+  int32_t first = a / 64;
+  GLubyte colour[4] = {255, 255, 255, (GLubyte)a};
+  beginScreenPass();
+  glEnable(GL_BLEND);
+  if (additive)
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  else
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glViewport(0, 0, 1024, 768);
+  for (int32_t level = first; level <= 7; ++level) {
+    colour[3] = (GLubyte)(additive ? a >> 3 : (a * level) / 8);
+    glBindTexture(GL_TEXTURE_2D, glowTargets[level]);
+    glColor4ubv(colour);
+    screenFractionQuad(x0, y0, x1, y1);
+  }
+  endScreenPass();
+}
+
+void drawTintedRect(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
+                    TextureId texture) {
+  beginScreenPass();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glViewport(0, 0, 1024, 768);
+  glBindTexture(GL_TEXTURE_2D, textureName(texture));
+  glColor4f(r, g, b, a);
+  screenFractionQuad(x0, y0, x1, y1);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  endScreenPass();
+}
+
+void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t decayChance) {
+  // A chance below 1 would divide by zero (or flip the sign of the remainder): use 1.
+  if (jumpChance < 1) jumpChance = 1;
+  if (decayChance < 1) decayChance = 1;
+  gen::srand((uint32_t)effectsSeed);
+  beginScreenPass();
+  glViewport(0, 0, 1024, 768);
+  glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
+
+  int32_t g = 0;
+  for (int i = 128; i >= 0; --i) {
+    if (gen::rand() % decayChance == 0)
+      g = (int32_t)((double)(gen::rand() % 8) * (double)decay * 0.125 * (double)g);
+    if (gen::rand() % jumpChance == 0)
+      g = (int32_t)((double)(gen::rand() % 16 - 7) * (double)amplitude);
+    rowOffset[i] = (float)g * 0.0009765625f;
+    gridCoord[i] = (float)i * 0.0078125f;
+  }
+
+  glBegin(GL_QUADS);
+  for (int r = 0; r < 128; ++r) {
+    float yLow = 768.0f - 6.0f * (float)(r + 1);
+    float yHigh = 768.0f - 6.0f * (float)r;
+    for (int c = 0; c < 128; ++c) {
+      float xLeft = 8.0f * (float)c;
+      float xRight = 8.0f * (float)(c + 1);
+      glTexCoord2f(gridCoord[c] + rowOffset[r + 1], gridCoord[r + 1]);
+      glVertex3f(xLeft, yLow, 0.0f);
+      glTexCoord2f(gridCoord[c + 1] + rowOffset[r + 1], gridCoord[r + 1]);
+      glVertex3f(xRight, yLow, 0.0f);
+      glTexCoord2f(gridCoord[c + 1] + rowOffset[r], gridCoord[r]);
+      glVertex3f(xRight, yHigh, 0.0f);
+      glTexCoord2f(gridCoord[c] + rowOffset[r], gridCoord[r]);
+      glVertex3f(xLeft, yHigh, 0.0f);
+    }
+  }
+  glEnd();
+  endScreenPass();
+}
+
+void drawRgbRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t decayChance) {
+  if (jumpChance == 0) jumpChance = 1;
+  if (decayChance == 0) decayChance = 1;
+  glColorMask(1, 0, 0, 1);
+  drawRowJitter(amplitude, decay, jumpChance, decayChance);
+  glColorMask(0, 1, 0, 1);
+  drawRowJitter(amplitude * 0.8f, decay, jumpChance, decayChance);
+  glColorMask(0, 0, 1, 1);
+  drawRowJitter(amplitude * 0.7f, decay, jumpChance, decayChance);
+  glColorMask(1, 1, 1, 1);
+}

@@ -1,0 +1,161 @@
+// The per-frame render queue: mesh entries with their placement snapshots, background
+// pictures and state commands, walked in order by drawRenderQueue. Owns renderQueue and
+// the four render settings (override texture, shader texture and their two flags).
+#include "render/render.h"
+
+RenderQueue renderQueue;
+TextureId overrideTexture = -1;
+TextureId shaderTexture = -1;
+int overrideTextureActive;
+int shaderPassActive;
+
+void resetRenderQueue() {
+  renderQueue.slotCount = 0;
+  renderQueue.snapshotCount = 0;
+}
+
+// Appends one integer slot; the caller has checked the room.
+static void appendValue(int32_t value) {
+  renderQueue.slots[renderQueue.slotCount].mesh = nullptr;
+  renderQueue.slots[renderQueue.slotCount].value = value;
+  renderQueue.slotCount++;
+}
+
+static bool slotsFree(int count) {
+  return renderQueue.slotCount >= 0 && renderQueue.slotCount <= RENDER_QUEUE_SLOTS - count;
+}
+
+void queueBackground(TextureId texture) {
+  if (!slotsFree(3)) return;
+  appendValue(0);
+  appendValue(DrawBackground);
+  appendValue(texture);
+}
+
+void queueMesh(Mesh* mesh) {
+  if (!mesh || !slotsFree(2)) return;
+  int32_t s = renderQueue.snapshotCount;
+  if (s < 0 || s > RENDER_QUEUE_SNAPSHOT_VALUES - PLACEMENT_SNAPSHOT_SIZE) return;
+  renderQueue.slots[renderQueue.slotCount].mesh = mesh;
+  renderQueue.slots[renderQueue.slotCount].value = 0;
+  renderQueue.slotCount++;
+  appendValue(s);
+  float* snap = renderQueue.snapshots + s;
+  snap[0] = mesh->position[0];
+  snap[1] = mesh->position[1];
+  snap[2] = mesh->position[2];
+  snap[3] = mesh->rotationY;
+  snap[4] = mesh->rotationX;
+  snap[5] = mesh->rotationZ;
+  snap[6] = mesh->framePosition;
+  renderQueue.snapshotCount = s + PLACEMENT_SNAPSHOT_SIZE;
+}
+
+void queueCommand(int32_t code) {
+  if (!slotsFree(2)) return;
+  appendValue(0);
+  appendValue(code);
+}
+
+void setOverrideTexture(TextureId texture) { overrideTexture = texture; }
+void setShaderTexture(TextureId texture) { shaderTexture = texture; }
+
+// Performs one command code; codes outside 2..14 do nothing.
+static void performCommand(int32_t code) {
+  switch (code) {
+    case BlendAdditive:
+      glDepthMask(GL_FALSE);
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+      break;
+    case BlendMultiply:
+      glDepthMask(GL_FALSE);
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+      break;
+    case BlendAlpha:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      glDepthMask(GL_FALSE);
+      break;
+    case BlendAlphaDepthWrite:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      glDepthMask(GL_TRUE);
+      break;
+    case CullOn: glEnable(GL_CULL_FACE); break;
+    case CullOff: glDisable(GL_CULL_FACE); break;
+    case BlendOff:
+      glDisable(GL_BLEND);
+      glDepthMask(GL_TRUE);
+      break;
+    case SphereMapOn:
+      glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+      glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+      glEnable(GL_TEXTURE_GEN_S);
+      glEnable(GL_TEXTURE_GEN_T);
+      break;
+    case SphereMapOff:
+      glDisable(GL_TEXTURE_GEN_S);
+      glDisable(GL_TEXTURE_GEN_T);
+      break;
+    case OverrideTextureOn: overrideTextureActive = 1; break;
+    case OverrideTextureOff: overrideTextureActive = 0; break;
+    case AnisoShaderOn:
+      if (ext::glActiveTextureARB) {
+        ext::glActiveTextureARB(GL_TEXTURE1_ARB);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, textureName(shaderTexture));
+        ext::glActiveTextureARB(GL_TEXTURE0_ARB);
+      }
+      shaderPassActive = 1;
+      enableAnisoShader();
+      break;
+    case AnisoShaderOff:
+      if (ext::glActiveTextureARB) {
+        ext::glActiveTextureARB(GL_TEXTURE1_ARB);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDisable(GL_TEXTURE_2D);
+        ext::glActiveTextureARB(GL_TEXTURE0_ARB);
+      }
+      shaderPassActive = 0;
+      disableAnisoShader();
+      break;
+    default: break;
+  }
+}
+
+void drawRenderQueue() {
+  int32_t i = 0;
+  int32_t count = renderQueue.slotCount;
+  if (count > RENDER_QUEUE_SLOTS) count = RENDER_QUEUE_SLOTS;
+  // Entries are only ever appended whole, so every entry's slots lie inside count.
+  while (i + 1 < count) {
+    const RenderSlot& head = renderQueue.slots[i];
+    if (head.mesh) {
+      Mesh* mesh = head.mesh;
+      int32_t s = renderQueue.slots[i + 1].value;
+      const float* snap = renderQueue.snapshots + s;
+      mesh->position[0] = snap[0];
+      mesh->position[1] = snap[1];
+      mesh->position[2] = snap[2];
+      mesh->rotationY = snap[3];
+      mesh->rotationX = snap[4];
+      mesh->rotationZ = snap[5];
+      mesh->framePosition = snap[6];
+      interpolateMeshFrame(mesh, mesh->framePosition);
+      drawMesh(mesh);
+      i += 2;
+      continue;
+    }
+    int32_t code = renderQueue.slots[i + 1].value;
+    if (code == DrawBackground) {
+      if (i + 2 >= count) break;
+      drawScreenQuad(renderQueue.slots[i + 2].value, 0.0f, 0.0f, 1.0f, 1.0f, -1);
+      i += 3;
+      continue;
+    }
+    performCommand(code);
+    i += 2;
+  }
+}

@@ -1,0 +1,183 @@
+// The anisotropic-light shader: the sixteen shader-object entry points, reading the two
+// source files, compiling and linking them, and switching the program on and off.
+// Owns the ext:: shader entry points, the three object handles and the uniform locations.
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "render/render.h"
+
+namespace ext {
+PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;
+PFNGLDELETEOBJECTARBPROC glDeleteObjectARB;
+PFNGLUSEPROGRAMOBJECTARBPROC glUseProgramObjectARB;
+PFNGLCREATESHADEROBJECTARBPROC glCreateShaderObjectARB;
+PFNGLSHADERSOURCEARBPROC glShaderSourceARB;
+PFNGLCOMPILESHADERARBPROC glCompileShaderARB;
+PFNGLGETOBJECTPARAMETERIVARBPROC glGetObjectParameterivARB;
+PFNGLATTACHOBJECTARBPROC glAttachObjectARB;
+PFNGLGETINFOLOGARBPROC glGetInfoLogARB;
+PFNGLLINKPROGRAMARBPROC glLinkProgramARB;
+PFNGLGETUNIFORMLOCATIONARBPROC glGetUniformLocationARB;
+PFNGLUNIFORM4FARBPROC glUniform4fARB;
+PFNGLUNIFORM4FVARBPROC glUniform4fvARB;
+PFNGLUNIFORM1IARBPROC glUniform1iARB;
+PFNGLUNIFORM1FARBPROC glUniform1fARB;
+PFNGLUNIFORMMATRIX4FVARBPROC glUniformMatrix4fvARB;
+}  // namespace ext
+
+GLhandleARB anisoVertexShader, anisoFragmentShader, anisoProgram;
+GLint lightVectorLocation = -1, texture0Location = -1, texture1Location = -1;
+
+static const char* vertexShaderPath = "data/aniso_light.vert";
+static const char* fragmentShaderPath = "data/aniso_light.frag";
+
+void setShaderSourcePaths(const char* vertexPath, const char* fragmentPath) {
+  vertexShaderPath = vertexPath ? vertexPath : "data/aniso_light.vert";
+  fragmentShaderPath = fragmentPath ? fragmentPath : "data/aniso_light.frag";
+}
+
+template <typename T>
+static void fetch(T* entry, const char* name) {
+  *entry = (T)glProcAddress(name);
+}
+
+int checkShaderExtensions() {
+  const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
+  if (!extensions) extensions = "";
+  if (!std::strstr(extensions, "GL_ARB_shading_language_100")) {
+    showMessageBox("ERROR", "GL_ARB_shading_language_100 extension was not found", 1);
+    return 0;
+  }
+  if (!std::strstr(extensions, "GL_ARB_shader_objects")) {
+    showMessageBox("ERROR", "GL_ARB_shader_objects extension was not found", 1);
+    return 0;
+  }
+  fetch(&ext::glCreateProgramObjectARB, "glCreateProgramObjectARB");
+  fetch(&ext::glDeleteObjectARB, "glDeleteObjectARB");
+  fetch(&ext::glUseProgramObjectARB, "glUseProgramObjectARB");
+  fetch(&ext::glCreateShaderObjectARB, "glCreateShaderObjectARB");
+  fetch(&ext::glShaderSourceARB, "glShaderSourceARB");
+  fetch(&ext::glCompileShaderARB, "glCompileShaderARB");
+  fetch(&ext::glGetObjectParameterivARB, "glGetObjectParameterivARB");
+  fetch(&ext::glAttachObjectARB, "glAttachObjectARB");
+  fetch(&ext::glGetInfoLogARB, "glGetInfoLogARB");
+  fetch(&ext::glLinkProgramARB, "glLinkProgramARB");
+  fetch(&ext::glGetUniformLocationARB, "glGetUniformLocationARB");
+  fetch(&ext::glUniform4fARB, "glUniform4fARB");
+  fetch(&ext::glUniform4fvARB, "glUniform4fvARB");
+  fetch(&ext::glUniform1iARB, "glUniform1iARB");
+  fetch(&ext::glUniform1fARB, "glUniform1fARB");
+  fetch(&ext::glUniformMatrix4fvARB, "glUniformMatrix4fvARB");
+  if (!ext::glCreateProgramObjectARB || !ext::glDeleteObjectARB || !ext::glUseProgramObjectARB ||
+      !ext::glCreateShaderObjectARB || !ext::glShaderSourceARB || !ext::glCompileShaderARB ||
+      !ext::glGetObjectParameterivARB || !ext::glAttachObjectARB || !ext::glGetInfoLogARB ||
+      !ext::glLinkProgramARB || !ext::glGetUniformLocationARB || !ext::glUniform4fARB ||
+      !ext::glUniform4fvARB || !ext::glUniform1iARB || !ext::glUniform1fARB ||
+      !ext::glUniformMatrix4fvARB) {
+    showMessageBox("ERROR", "One or more GL_ARB_shader_objects functions were not found", 1);
+    return 0;
+  }
+  return 1;
+}
+
+void readShaderFile(const char* path, char** text) {
+  *text = nullptr;
+  FILE* file = std::fopen(path, "r");
+  if (!file) {
+    showMessageBox("ERROR", "Cannot open shader file!", 1);
+    return;
+  }
+  struct stat info;
+  if (stat(path, &info) != 0) {
+    showMessageBox("ERROR", "Cannot get file stats for shader file!", 1);
+    std::fclose(file);
+    return;
+  }
+  size_t size = (size_t)info.st_size;
+  char* buffer = (char*)std::malloc(size + 1);
+  if (!buffer) {
+    std::fclose(file);
+    return;
+  }
+  size_t got = std::fread(buffer, 1, size, file);
+  std::fclose(file);
+  // Text-mode reading: each carriage-return and line-feed pair arrives as one line feed,
+  // whatever the platform's C library does, so the text may end before the file size.
+  size_t out = 0;
+  for (size_t in = 0; in < got; ++in) {
+    if (buffer[in] == '\r' && in + 1 < got && buffer[in + 1] == '\n') continue;
+    buffer[out++] = buffer[in];
+  }
+  buffer[out] = '\0';
+  *text = buffer;
+}
+
+void checkObjectStatus(GLhandleARB object, GLenum statusName, const char* caption) {
+  GLint status = 0;
+  ext::glGetObjectParameterivARB(object, statusName, &status);
+  if (status != 0) return;
+  static char log[4096];
+  log[0] = '\0';
+  ext::glGetInfoLogARB(object, sizeof log, nullptr, log);
+  log[sizeof log - 1] = '\0';
+  showMessageBox(caption, log, 1);
+}
+
+// Reads one source file into the shader object and compiles it. A file that cannot be
+// read is handed over as empty text, which fails to compile with the driver's own log.
+static void compileShaderFile(GLhandleARB shader, const char* path, const char* caption) {
+  char* text = nullptr;
+  readShaderFile(path, &text);
+  const GLcharARB* source = text ? text : "";
+  ext::glShaderSourceARB(shader, 1, &source, nullptr);
+  ext::glCompileShaderARB(shader);
+  checkObjectStatus(shader, GL_OBJECT_COMPILE_STATUS_ARB, caption);
+  std::free(text);
+}
+
+void loadShaderProgram() {
+  if (!checkShaderExtensions()) return;
+  anisoVertexShader = ext::glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+  anisoFragmentShader = ext::glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
+  compileShaderFile(anisoVertexShader, vertexShaderPath, "Vert Shader Compile Error");
+  compileShaderFile(anisoFragmentShader, fragmentShaderPath, "Frag Shader Compile Error");
+  // A compile error does not stop the build: the objects are linked as they are.
+  anisoProgram = ext::glCreateProgramObjectARB();
+  ext::glAttachObjectARB(anisoProgram, anisoVertexShader);
+  ext::glAttachObjectARB(anisoProgram, anisoFragmentShader);
+  ext::glLinkProgramARB(anisoProgram);
+  checkObjectStatus(anisoProgram, GL_OBJECT_LINK_STATUS_ARB, "Shader Linking Error");
+  lightVectorLocation = ext::glGetUniformLocationARB(anisoProgram, "lightVector");
+  texture0Location = ext::glGetUniformLocationARB(anisoProgram, "Texture0");
+  texture1Location = ext::glGetUniformLocationARB(anisoProgram, "Texture1");
+}
+
+void enableAnisoShader() {
+  // Without the entry points or a program (failed set-up) drawing stays fixed-function.
+  if (!ext::glUseProgramObjectARB || !anisoProgram) return;
+  ext::glUseProgramObjectARB(anisoProgram);
+  setShaderUniforms();
+}
+
+void disableAnisoShader() {
+  if (!ext::glUseProgramObjectARB) return;
+  ext::glUseProgramObjectARB(0);
+}
+
+void setShaderUniforms() {
+  float light[4] = {-0.4f, -0.6f, -0.8f, 0.0f};
+  float length = std::sqrt(light[0] * light[0] + light[1] * light[1] + light[2] * light[2]);
+  if (length != 0.0f) {
+    light[0] /= length;
+    light[1] /= length;
+    light[2] /= length;
+  }
+  if (lightVectorLocation != -1) ext::glUniform4fARB(lightVectorLocation, light[0], light[1], light[2], 0.0f);
+  if (texture0Location != -1) ext::glUniform1iARB(texture0Location, 0);
+  if (texture1Location != -1) ext::glUniform1iARB(texture1Location, 1);
+}
