@@ -1,0 +1,265 @@
+// capture — renders the show headless at a fixed frame rate, whatever the machine's speed.
+//
+//   capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]
+//           [--sheet FILE] [--report FILE]
+//
+// Run from the folder that holds data/, like the show. Frame k has the elapsed time
+// round(k * 1000 / fps) and goes through beginEffectsFrame and renderFrame exactly as in the
+// main loop, with the band levels of the soundtrack decoded in step at that time, so the
+// state that carries from frame to frame (camera, generators, textures, keyframe slots)
+// carries as in a real run. Frames that are computed but not written are drawn with a
+// one-pixel scissor: the same state, almost none of the fill cost.
+#include <SDL2/SDL.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "audio/audio.h"
+#include "frame_output.h"
+#include "platform/platform.h"
+#include "render/render.h"
+#include "scenes/scenes.h"
+
+static const char* const USAGE =
+    "usage: capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]\n"
+    "               [--sheet FILE] [--report FILE]\n";
+static const char* const SOUNDTRACK = "data/maronekt-mix6.mp3";
+
+struct CaptureOptions {
+  int fps = 60;
+  int fromMs = 0;
+  int toMs = SHOW_LENGTH_MS;
+  std::vector<int> atMs;
+  std::string pngDir, videoPath, sheetPath, reportPath;
+};
+
+static int fail(const std::string& message) {
+  std::fprintf(stderr, "capture: %s\n%s", message.c_str(), USAGE);
+  return 2;
+}
+
+static bool parseNumber(const char* text, int low, int high, int* value) {
+  char* end = nullptr;
+  long number = std::strtol(text, &end, 10);
+  if (!*text || *end || number < low || number > high) return false;
+  *value = (int)number;
+  return true;
+}
+
+// Parses the flags; an empty string on success, else what is wrong.
+static std::string parseOptions(int argc, char** argv, CaptureOptions* options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string flag = argv[i];
+    bool numeric = flag == "--fps" || flag == "--from" || flag == "--to" || flag == "--at";
+    bool path = flag == "--png" || flag == "--video" || flag == "--sheet" || flag == "--report";
+    if (!numeric && !path) return "unknown flag '" + flag + "'";
+    if (i + 1 >= argc) return flag + " needs a value";
+    const char* value = argv[++i];
+    int number = 0;
+    if (flag == "--fps") {
+      if (!parseNumber(value, 1, 1000, &number)) return "--fps takes a whole number from 1 to 1000";
+      options->fps = number;
+    } else if (numeric) {
+      if (!parseNumber(value, 0, 10 * SHOW_LENGTH_MS, &number))
+        return flag + " takes milliseconds, a whole number from 0";
+      if (flag == "--from") options->fromMs = number;
+      if (flag == "--to") options->toMs = number;
+      if (flag == "--at") options->atMs.push_back(number);
+    } else {
+      if (!*value) return flag + " needs a path";
+      if (flag == "--png") options->pngDir = value;
+      if (flag == "--video") options->videoPath = value;
+      if (flag == "--sheet") options->sheetPath = value;
+      if (flag == "--report") options->reportPath = value;
+    }
+  }
+  if (options->fromMs > options->toMs) return "--from is after --to";
+  if (options->pngDir.empty() && options->videoPath.empty() && options->sheetPath.empty() &&
+      options->reportPath.empty())
+    return "nothing to write: give --png, --video, --sheet or --report";
+  return "";
+}
+
+static bool writable(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "ab");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
+static int32_t frameElapsed(long k, int fps) { return (int32_t)std::lround(k * 1000.0 / fps); }
+
+// The middle of each scene of the table: the contact sheet shows the first frame at or after it.
+static std::vector<int> sceneMiddles() {
+  std::vector<int> middles;
+  for (int i = 0; i < SCENE_TABLE_SIZE; ++i) {
+    int start = SceneTable[i].start * 2000;
+    int end = i + 1 < SCENE_TABLE_SIZE ? SceneTable[i + 1].start * 2000 : SHOW_LENGTH_MS;
+    middles.push_back((start + end) / 2);
+  }
+  return middles;
+}
+
+static int countMeshEntries() {
+  int count = 0;
+  for (int i = 0; i < renderQueue.slotCount;) {
+    if (renderQueue.slots[i].mesh) {
+      ++count;
+      i += 2;
+    } else {
+      i += renderQueue.slots[i + 1].value == DrawBackground ? 3 : 2;  // entries are always whole
+    }
+  }
+  return count;
+}
+
+static void showProgress(long done, long total, double seconds) {
+  double rate = seconds > 0 ? done / seconds : 0;
+  double left = rate > 0 ? (total - done) / rate : 0;
+  int filled = total > 0 ? (int)(30 * done / total) : 30;
+  std::fprintf(stderr, "\r[%.*s%*s] %3d%% %ld/%ld frames, %.1f fps, %d:%02d left ", filled,
+               "##############################", 30 - filled, "", (int)(100 * done / (total ? total : 1)),
+               done, total, rate, (int)left / 60, (int)left % 60);
+}
+
+int main(int argc, char** argv) {
+  CaptureOptions options;
+  std::string problem = parseOptions(argc, argv, &options);
+  if (!problem.empty()) return fail(problem);
+
+  // Check every output before the long work starts.
+  if (!options.videoPath.empty() && !commandExists("ffmpeg"))
+    return fail("--video needs the ffmpeg command, which was not found");
+  if (!options.pngDir.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(options.pngDir, error);
+    if (error || !writable(options.pngDir + "/.capture-test"))
+      return fail("cannot write into '" + options.pngDir + "'");
+    std::remove((options.pngDir + "/.capture-test").c_str());
+  }
+  for (const std::string* path : {&options.videoPath, &options.sheetPath, &options.reportPath})
+    if (!path->empty() && !writable(*path)) return fail("cannot write '" + *path + "'");
+
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  if (!createDisplay(0)) {
+    std::fprintf(stderr, "capture: cannot make an offscreen OpenGL context (%s)\n", platformError());
+    return 1;
+  }
+  if (!initGlState()) return 1;
+  loadAssets();
+  bool music = openMusicAnalysis(SOUNDTRACK) != 0;
+  if (!music) std::fprintf(stderr, "capture: no soundtrack in '%s': band levels stay 0\n", SOUNDTRACK);
+
+  FILE* report = options.reportPath.empty() ? nullptr : std::fopen(options.reportPath.c_str(), "w");
+  if (report)
+    std::fprintf(report, "elapsed,scene,t,u,band_20_90,band_2500_3500,queue_slots,mesh_entries,"
+                         "snapshot_values,frame_ms\n");
+  FILE* video = nullptr;
+  if (!options.videoPath.empty()) {
+    video = openVideoPipe(options.videoPath, options.fps, music ? SOUNDTRACK : "",
+                          frameElapsed((long)std::ceil(options.fromMs * options.fps / 1000.0), options.fps));
+    if (!video) return fail("cannot start ffmpeg for '" + options.videoPath + "'");
+  }
+
+  // Frames wanted: --at times (each the first frame at or after it), else all in [from, to];
+  // the sheet adds the middle of every scene.
+  std::vector<int> atPending = options.atMs;
+  std::vector<int> sheetPending = options.sheetPath.empty() ? std::vector<int>() : sceneMiddles();
+  std::vector<SheetCell> sheet;
+  int lastWanted = options.toMs;
+  for (int at : atPending) lastWanted = at > lastWanted ? at : lastWanted;
+  if (!sheetPending.empty()) lastWanted = lastWanted > SHOW_LENGTH_MS ? lastWanted : SHOW_LENGTH_MS;
+
+  std::vector<unsigned char> grab((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3), upright(grab.size());
+  long total = (long)std::ceil(lastWanted * (double)options.fps / 1000.0) + 1;
+  auto begin = std::chrono::steady_clock::now();
+  bool ok = true;
+  for (long k = 0; k < total && ok; ++k) {
+    int32_t elapsed = frameElapsed(k, options.fps);
+    bool inRange = elapsed >= options.fromMs && elapsed <= options.toMs;
+    bool toPng = false, toSheet = false;
+    if (!options.pngDir.empty()) {
+      if (options.atMs.empty()) toPng = inRange;
+      for (size_t i = 0; i < atPending.size(); ++i)
+        if (elapsed >= atPending[i]) {
+          toPng = true;
+          atPending.erase(atPending.begin() + (long)i--);
+        }
+    }
+    for (size_t i = 0; i < sheetPending.size(); ++i)
+      if (elapsed >= sheetPending[i]) {
+        toSheet = true;
+        sheetPending.erase(sheetPending.begin() + (long)i--);
+      }
+    bool toVideo = video && inRange;
+    bool written = toPng || toSheet || toVideo;
+
+    if (music) setMusicAnalysisTime(elapsed);
+    auto frameBegin = std::chrono::steady_clock::now();
+    if (!written) {
+      glEnable(GL_SCISSOR_TEST);
+      glScissor(0, 0, 1, 1);
+    }
+    frameGrabPixels = written ? grab.data() : nullptr;
+    beginEffectsFrame(elapsed);
+    renderFrame(elapsed);
+    frameGrabPixels = nullptr;
+    if (!written) glDisable(GL_SCISSOR_TEST);
+    double frameMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameBegin).count();
+
+    if (written) flipRows(grab.data(), upright.data(), FRAME_WIDTH, FRAME_HEIGHT);
+    if (toPng) {
+      char name[64];
+      std::snprintf(name, sizeof name, "/frame-%06d.png", (int)elapsed);
+      if (!writePng(options.pngDir + name, upright.data(), FRAME_WIDTH, FRAME_HEIGHT)) {
+        std::fprintf(stderr, "\ncapture: cannot write '%s%s'\n", options.pngDir.c_str(), name);
+        ok = false;
+      }
+    }
+    if (toSheet) {
+      int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
+      char label[64];
+      std::snprintf(label, sizeof label, "Scene %d  %.1f s", scene, elapsed / 1000.0);
+      sheet.push_back({upright, label});
+    }
+    if (toVideo && std::fwrite(upright.data(), 1, upright.size(), video) != upright.size()) {
+      std::fprintf(stderr, "\ncapture: ffmpeg stopped taking frames\n");
+      ok = false;
+    }
+    if (report) {
+      int32_t t = elapsed - sceneStart;
+      int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
+      std::fprintf(report, "%d,%d,%d,%.4f,%.6f,%.6f,%d,%d,%d,%.3f\n", (int)elapsed, scene, (int)t,
+                   t * 0.0005f, bandLevel(20, 90), bandLevel(2500, 3500), renderQueue.slotCount,
+                   countMeshEntries(), renderQueue.snapshotCount, frameMs);
+    }
+    if (k % 10 == 0 || k + 1 == total)
+      showProgress(k + 1, total,
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+  }
+  std::fprintf(stderr, "\n");
+
+  if (report && std::fclose(report) != 0) ok = false;
+  if (video && !closeVideoPipe(video)) {
+    std::fprintf(stderr, "capture: ffmpeg failed to write '%s'\n", options.videoPath.c_str());
+    ok = false;
+  }
+  if (!options.sheetPath.empty() && ok && !writeContactSheet(options.sheetPath, sheet, 5)) {
+    std::fprintf(stderr, "capture: cannot write '%s'\n", options.sheetPath.c_str());
+    ok = false;
+  }
+  if (music) closeMusicAnalysis();
+  freeAssets();
+  releaseShaderProgram();
+  std::fflush(stdout);
+  return ok ? 0 : 1;
+}
