@@ -22,3 +22,37 @@ unsigned char bassEnvelopeAt(float u);     // entry trunc(u * 4009.5) mod 8019
 int openMusicAnalysis(const char* path);        // 1 on success
 void setMusicAnalysisTime(int32_t elapsedMs);   // never earlier than the last time set
 void closeMusicAnalysis();
+
+// ---- Inside the sound layer: shared by the audio/ files, their tests and benchmarks -------
+constexpr int MUSIC_RATE = 44100;     // every stream is decoded to 44100 Hz stereo float
+constexpr int SPECTRUM_WINDOW = 1024; // mono samples per spectrum
+constexpr int SPECTRUM_BINS = 512;    // bin k covers k * 44100 / 1024 Hz
+
+// One MP3 decoder (libmpg123), gapless, forced to 44100 Hz stereo float.
+struct Mp3Decoder {
+  void* handle;                       // mpg123_handle, null when closed
+  int floatOutput;                    // 1: the library gives float samples, 0: 16-bit ones
+  int ended;                          // 1 once the end of the stream (or a fatal error) was met
+  int64_t framesRead;                 // stereo frames handed out so far
+};
+extern int mp3DecodersOpen;           // decoders open right now (both paths together)
+int openMp3(Mp3Decoder& decoder, const char* path);   // 1 when the first frame decoded
+int readMp3(Mp3Decoder& decoder, float* stereo, int frames);  // frames written; < frames at the end
+int rewindMp3(Mp3Decoder& decoder);   // back to the first sample; 1 on success
+void closeMp3(Mp3Decoder& decoder);
+
+// The spectrum of SPECTRUM_WINDOW mono samples: Hann window, 1024-point FFT, magnitudes
+// scaled so a full-scale sine at a bin centre reads 1.0, each clamped to [0, 1].
+void computeSpectrum(const float* mono, float* spectrum);
+// The band arithmetic of bandLevel over a given spectrum: bins loHz / 43 .. hiHz / 43 - 1,
+// clamped to the bins that exist.
+float bandLevelOf(const float* spectrum, int loHz, int hiHz);
+
+// The 1024 mono samples bandLevel analyses, oldest first: 1 when the source has them.
+int analysisWindow(float* mono);      // the offline analysis, while open
+int heardWindow(float* mono);         // the playing stream, ending at what the listener hears
+
+extern uint32_t audioDevice;          // the SDL audio device id, 0 while none is open
+// The audio thread's work for one device buffer: decode the stream into `stereo` (silence
+// where there is none) and copy its mono mix into the play ring.
+void mixMusic(float* stereo, int frames);
