@@ -1,0 +1,155 @@
+// The capture tool end to end, on the generated data set in data/.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/gl_context.h"
+
+namespace fs = std::filesystem;
+
+static int runCapture(const std::string& args, const std::string& output, const std::string& env = "") {
+  std::string command = env + " " CAPTURE_BINARY " " + args + " >" + output + " 2>&1";
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+static std::string readText(const std::string& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+};
+
+static Picture readPng(const std::string& path) {
+  Picture picture;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
+  image.format = PNG_FORMAT_RGB;
+  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
+    picture.width = (int)image.width;
+    picture.height = (int)image.height;
+  }
+  return picture;
+}
+
+static bool haveData() { return fs::exists("data/maronekt-mix6.mp3") && fs::exists("data/spch.baf"); }
+
+struct ReportRow {
+  int scene, t, slots, meshes, snapshots;
+  double u;
+};
+
+// One capture at 60 fps up to the first frame of scene 10 serves every report check.
+TEST(CaptureReport, RowsFollowTheSceneTable) {
+  if (!haveData()) GTEST_SKIP() << "no generated data set in data/";
+  std::string report = scratchPath("report.csv"), log = scratchPath("log.txt");
+  ASSERT_EQ(runCapture("--fps 60 --to 140017 --report " + report, log), 0) << readText(log);
+  std::ifstream file(report);
+  std::string line;
+  std::getline(file, line);
+  EXPECT_EQ(line, "elapsed,scene,t,u,band_20_90,band_2500_3500,queue_slots,mesh_entries,"
+                  "snapshot_values,frame_ms");
+  std::map<int, ReportRow> rows;
+  while (std::getline(file, line)) {
+    int elapsed;
+    ReportRow row;
+    double b1, b2, ms;
+    ASSERT_EQ(std::sscanf(line.c_str(), "%d,%d,%d,%lf,%lf,%lf,%d,%d,%d,%lf", &elapsed, &row.scene,
+                          &row.t, &row.u, &b1, &b2, &row.slots, &row.meshes, &row.snapshots, &ms),
+              10)
+        << line;
+    EXPECT_GE(b1, 0.0);
+    EXPECT_LE(b1, 1.0);
+    rows[elapsed] = row;
+  }
+  ASSERT_EQ(rows.size(), 8403u);      // frames 0 .. 8402: the last is the first at or past --to
+  EXPECT_EQ(rows[0].scene, 0);
+  EXPECT_EQ(rows[14000].scene, 1);
+  EXPECT_EQ(rows[14000].t, 14000);
+  EXPECT_EQ(rows[14017].scene, 2);    // the first frame after 14000 ms
+  EXPECT_EQ(rows[14017].t, 17);
+  EXPECT_EQ(rows[140000].scene, 9);
+  EXPECT_EQ(rows[140000].t, 12000);
+  EXPECT_EQ(rows[140017].scene, 10);
+  EXPECT_EQ(rows[140017].t, 17);
+  int checked = 0;
+  for (auto& [elapsed, row] : rows)
+    if (row.scene == 6 && row.u >= 9.0 && row.u < 10.0) {
+      EXPECT_EQ(row.slots, 605) << elapsed;
+      EXPECT_EQ(row.meshes, 285) << elapsed;
+      EXPECT_EQ(row.snapshots, 1995) << elapsed;
+      ++checked;
+    }
+  EXPECT_GT(checked, 100);
+}
+
+TEST(CapturePng, OneFrameOfTheWordsIsDeterministic) {
+  if (!haveData()) GTEST_SKIP() << "no generated data set in data/";
+  std::string first = scratchPath("first"), second = scratchPath("second");
+  std::string log = scratchPath("log.txt");
+  ASSERT_EQ(runCapture("--at 15000 --png " + first, log), 0) << readText(log);
+  ASSERT_EQ(runCapture("--at 15000 --png " + second, log), 0) << readText(log);
+  std::vector<std::string> names;
+  for (auto& entry : fs::directory_iterator(first)) names.push_back(entry.path().filename());
+  ASSERT_EQ(names, std::vector<std::string>{"frame-015000.png"});
+  Picture picture = readPng(first + "/frame-015000.png");
+  ASSERT_EQ(picture.width, 1024);
+  ASSERT_EQ(picture.height, 768);
+  // Scene 2 has no veil, glow or border: its corners show the clear colour exactly.
+  for (int y : {2, 765})
+    for (int x : {2, 1021}) {
+      const unsigned char* p = &picture.rgb[((size_t)y * 1024 + x) * 3];
+      EXPECT_EQ(p[0], 0) << x << "," << y;
+      EXPECT_EQ(p[1], 254) << x << "," << y;
+      EXPECT_EQ(p[2], 254) << x << "," << y;
+    }
+  EXPECT_EQ(readText(first + "/frame-015000.png"), readText(second + "/frame-015000.png"));
+}
+
+TEST(CaptureVideo, TwoSecondsWithSound) {
+  if (!haveData()) GTEST_SKIP() << "no generated data set in data/";
+  if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
+  std::string video = scratchPath("clip.mp4"), log = scratchPath("log.txt");
+  ASSERT_EQ(runCapture("--fps 25 --from 0 --to 2000 --video " + video, log), 0) << readText(log);
+  std::string probe = scratchPath("probe.txt");
+  std::string command = "ffprobe -v error -show_entries stream=codec_type,width,height,r_frame_rate "
+                        "-of default=noprint_wrappers=1 " + video + " >" + probe;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::string streams = readText(probe);
+  EXPECT_NE(streams.find("codec_type=video"), std::string::npos) << streams;
+  EXPECT_NE(streams.find("width=1024"), std::string::npos) << streams;
+  EXPECT_NE(streams.find("height=768"), std::string::npos) << streams;
+  EXPECT_NE(streams.find("r_frame_rate=25/1"), std::string::npos) << streams;
+  EXPECT_NE(streams.find("codec_type=audio"), std::string::npos) << streams;
+}
+
+TEST(CaptureErrors, BadFlagsAndMissingFfmpeg) {
+  std::string log = scratchPath("log.txt");
+  const char* bad[] = {"--fps 0 --report x.csv", "--fps abc --report x.csv", "--wobble",
+                       "--from 5000 --to 1000 --report x.csv", "--png", "",
+                       "--report /nonexistent-folder/r.csv"};
+  for (const char* args : bad) {
+    EXPECT_EQ(runCapture(args, log), 2) << args;
+    std::string text = readText(log);
+    EXPECT_EQ(text.rfind("capture: ", 0), 0u) << args << ": " << text;
+    EXPECT_NE(text.find("usage: capture"), std::string::npos) << args;
+  }
+  // A PATH without ffmpeg.
+  EXPECT_EQ(runCapture("--video " + scratchPath("v.mp4"), log, "PATH=/nonexistent"), 2);
+  EXPECT_NE(readText(log).find("ffmpeg"), std::string::npos);
+}
