@@ -1,0 +1,140 @@
+// Headerless RGBA .raw pictures whose size is in the file name ("name_WxH.raw"), and the
+// 64-slot table of GL texture names they are uploaded into, with mipmaps.
+// Owns TextureTable and textureTableReady.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "texture/texture.h"
+
+uint32_t TextureTable[TEXTURE_TABLE_SIZE];
+int textureTableReady;
+
+static const char FILE_NOT_FOUND_MESSAGE[] = "EEEEEEEEEEEK!!!     file not found!!";
+static const char NO_MEMORY_MESSAGE[] = "EEEEEEEEEEEK!!!     not nuff mem!!";
+static const int MAX_TEXTURE_SIDE = 4096;
+static const int MAX_SIZE_DIGITS = 4;
+
+// 1 to 4 decimal digits between first and last (exclusive); the value, or -1.
+static int readSizeField(const char* first, const char* last) {
+  long length = last - first;
+  if (length < 1 || length > MAX_SIZE_DIGITS) return -1;
+  int value = 0;
+  for (const char* p = first; p < last; ++p) {
+    if (*p < '0' || *p > '9') return -1;
+    value = value * 10 + (*p - '0');
+  }
+  return value;
+}
+
+int parseTextureSize(const char* fileName, int* width, int* height) {
+  *width = 0;
+  *height = 0;
+  if (!fileName) return 0;
+  const char* dot = strrchr(fileName, '.');
+  if (!dot) return 0;
+  const char* x = dot;
+  while (x > fileName && *x != 'x') --x;
+  if (*x != 'x') return 0;
+  const char* underscore = x;
+  while (underscore > fileName && *underscore != '_') --underscore;
+  if (*underscore != '_') return 0;
+  int w = readSizeField(underscore + 1, x);
+  int h = readSizeField(x + 1, dot);
+  if (w < 1 || h < 1 || w > MAX_TEXTURE_SIDE || h > MAX_TEXTURE_SIDE) return 0;
+  *width = w;
+  *height = h;
+  return 1;
+}
+
+void readRawPixels(const char* fileName, RawImage* image, int width, int height) {
+  image->pixels = nullptr;
+  image->width = 0;
+  image->height = 0;
+  if (width < 1 || height < 1 || width > MAX_TEXTURE_SIDE || height > MAX_TEXTURE_SIDE) {
+    fputs(FILE_NOT_FOUND_MESSAGE, stdout);   // no picture of that size can exist
+    return;
+  }
+  FILE* file = fileName ? fopen(fileName, "rb") : nullptr;
+  if (!file) fputs(FILE_NOT_FOUND_MESSAGE, stdout);
+  // Cleared: a missing file gives a transparent black picture, a short one a zero tail.
+  size_t bytes = (size_t)width * (size_t)height * 4;
+  unsigned char* pixels = (unsigned char*)calloc(1, bytes);
+  if (!pixels) {
+    fputs(NO_MEMORY_MESSAGE, stdout);
+    if (file) fclose(file);
+    return;
+  }
+  if (file) {
+    size_t got = fread(pixels, 1, bytes, file);
+    (void)got;                        // a short file keeps its zero tail
+    fclose(file);
+  }
+  image->pixels = pixels;
+  image->width = (uint16_t)width;
+  image->height = (uint16_t)height;
+}
+
+void loadRawImage(const char* fileName, RawImage* image) {
+  int width, height;
+  if (!parseTextureSize(fileName, &width, &height)) {
+    // A name without a usable size is treated like a missing file.
+    image->pixels = nullptr;
+    image->width = 0;
+    image->height = 0;
+    fputs(FILE_NOT_FOUND_MESSAGE, stdout);
+    return;
+  }
+  readRawPixels(fileName, image, width, height);
+}
+
+void freeRawImage(RawImage* image) {
+  free(image->pixels);
+  image->pixels = nullptr;
+  image->width = 0;
+  image->height = 0;
+}
+
+void releaseTextures() {
+  for (int i = 0; i < TEXTURE_TABLE_SIZE; ++i) {
+    if (TextureTable[i] != 0) {
+      GLuint name = TextureTable[i];
+      glDeleteTextures(1, &name);
+      TextureTable[i] = 0;
+    }
+  }
+}
+
+TextureId loadRawTexture(const char* fileName) {
+  if (!textureTableReady) {
+    releaseTextures();
+    textureTableReady = 1;
+  }
+  int slot = 0;
+  while (slot < TEXTURE_TABLE_SIZE && TextureTable[slot] != 0) ++slot;
+  if (slot == TEXTURE_TABLE_SIZE) return -1;
+  RawImage image{nullptr, 0, 0};
+  loadRawImage(fileName, &image);
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  TextureTable[slot] = name;
+  glBindTexture(GL_TEXTURE_2D, name);
+  // Without picture data (a name without a size, no memory) the texture object stays empty.
+  if (image.pixels) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, image.pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, image.width, image.height, GL_RGBA,
+                      GL_UNSIGNED_BYTE, image.pixels);
+  }
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  if (image.pixels) freeRawImage(&image);
+  return slot;
+}
+
+uint32_t textureName(TextureId id) {
+  return id >= 0 && id < TEXTURE_TABLE_SIZE ? TextureTable[id] : 0;
+}
