@@ -22,7 +22,7 @@ long makeToneMp3(const std::string& mp3Path, const ToneFile& tone) {
   char command[2048];
   std::snprintf(command, sizeof command,
                 "lame --quiet -r -s %g --bitwidth 16 --signed --little-endian -m %s -b %d "
-                "--resample %g '%s' '%s'",
+                "--resample %g '%s' '%s' 2>/dev/null",
                 tone.rate / 1000.0, tone.channels == 1 ? "m" : "j", tone.rate >= 32000 ? 192 : 128,
                 tone.rate / 1000.0,
                 pcmPath.c_str(), mp3Path.c_str());

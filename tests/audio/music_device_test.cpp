@@ -1,0 +1,141 @@
+// Playback through SDL audio devices: the dummy driver (the test default), a driver that
+// does not exist, and the disk driver, which writes what it plays to a file.
+#include <gtest/gtest.h>
+#include <SDL2/SDL.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "audio/audio.h"
+#include "audio/mp3_fixture.h"
+#include "support/gl_context.h"
+
+namespace {
+std::string toneMp3(const char* name, double seconds = 1.0, double amplitude = 0.5) {
+  std::string path = scratchPath(name);
+  ToneFile tone;
+  tone.toneSeconds = seconds, tone.amplitude = amplitude;
+  return makeToneMp3(path, tone) > 0 ? path : std::string();
+}
+// Each test names its driver itself rather than trusting the environment it was given.
+void useAudioDriver(const char* name) { setenv("SDL_AUDIODRIVER", name, 1); }
+}  // namespace
+
+// A second start closes the first stream (one decoder open, not two) on the same device,
+// opened once; stopping twice is harmless and leaves nothing playing.
+TEST(MusicDevice, RestartAndStop) {
+  useAudioDriver("dummy");
+  EXPECT_EQ(stopMusic(), 1);          // no stream yet: nothing to close
+  std::string a = toneMp3("a.mp3"), b = toneMp3("b.mp3");
+  ASSERT_FALSE(a.empty() || b.empty());
+  ASSERT_EQ(startMusic(a.c_str()), 1);
+  EXPECT_EQ(soundReady, 1);
+  ASSERT_NE(musicStream, nullptr);
+  uint32_t device = audioDevice;
+  EXPECT_NE(device, 0u);
+  EXPECT_EQ(mp3DecodersOpen, 1);
+  SDL_Delay(300);
+  float playing = bandLevel(989, 1032);
+  EXPECT_GT(playing, 0.4f);
+  EXPECT_LT(playing, 0.6f);
+  ASSERT_EQ(startMusic(b.c_str()), 1);
+  EXPECT_EQ(audioDevice, device);     // not initialised again
+  EXPECT_EQ(mp3DecodersOpen, 1);      // the first stream was closed
+  EXPECT_EQ(stopMusic(), 1);
+  EXPECT_EQ(musicStream, nullptr);
+  EXPECT_EQ(mp3DecodersOpen, 0);
+  EXPECT_EQ(bandLevel(989, 1032), 0.0f);
+  EXPECT_EQ(stopMusic(), 1);
+  EXPECT_EQ(soundReady, 1);           // never reset
+}
+
+// Files that cannot be played leave the device open and silent, with no stream and no
+// decoder; a good file still plays afterwards.
+TEST(MusicDevice, BadFilesRunSilent) {
+  useAudioDriver("dummy");
+  std::string empty = scratchPath("empty.mp3"), text = scratchPath("text.mp3");
+  std::fclose(std::fopen(empty.c_str(), "wb"));
+  FILE* f = std::fopen(text.c_str(), "wb");
+  for (int i = 0; i < 500; ++i) std::fputs("no frames in here, only words. ", f);
+  std::fclose(f);
+  const std::string bad[] = {scratchPath("missing.mp3"), empty, text};
+  for (const std::string& p : bad) {
+    EXPECT_EQ(startMusic(p.c_str()), 0) << p;
+    EXPECT_EQ(musicStream, nullptr) << p;
+    EXPECT_EQ(bandLevel(0, 22050), 0.0f) << p;
+  }
+  EXPECT_EQ(startMusic(nullptr), 0);
+  EXPECT_EQ(soundReady, 1);
+  EXPECT_EQ(mp3DecodersOpen, 0);
+  std::string good = toneMp3("good.mp3", 0.3);
+  ASSERT_FALSE(good.empty());
+  EXPECT_EQ(startMusic(good.c_str()), 1);
+  // A bad file after a good one: the good stream is closed first, as on any second start.
+  EXPECT_EQ(startMusic(text.c_str()), 0);
+  EXPECT_EQ(musicStream, nullptr);
+  EXPECT_EQ(mp3DecodersOpen, 0);
+}
+
+// No usable audio driver: startMusic fails at once and leaves soundReady at 0, so a later
+// call tries again and succeeds once a device is there.
+TEST(MusicDevice, NoDevice) {
+  std::string path = toneMp3("tone.mp3", 0.3);
+  ASSERT_FALSE(path.empty());
+  useAudioDriver("no-such-driver");
+  uint32_t before = SDL_GetTicks();
+  EXPECT_EQ(startMusic(path.c_str()), 0);
+  EXPECT_EQ(startMusic(path.c_str()), 0);
+  EXPECT_LT(SDL_GetTicks() - before, 2000u);
+  EXPECT_EQ(soundReady, 0);
+  EXPECT_EQ(audioDevice, 0u);
+  EXPECT_EQ(musicStream, nullptr);
+  EXPECT_EQ(mp3DecodersOpen, 0);
+  EXPECT_EQ(bandLevel(20, 90), 0.0f);
+  EXPECT_EQ(stopMusic(), 1);
+  useAudioDriver("dummy");
+  EXPECT_EQ(startMusic(path.c_str()), 1);
+  EXPECT_EQ(soundReady, 1);
+}
+
+// The real device path, headless: SDL's disk driver writes every buffer it plays to a file.
+// The music's second of tone must be there, not silent, as long as the time it played.
+TEST(MusicDevice, DiskDriverPlaysTheStream) {
+  std::string path = toneMp3("tone.mp3", 0.6, 0.5), out = scratchPath("played.raw");
+  ASSERT_FALSE(path.empty());
+  useAudioDriver("disk");
+  setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+  ASSERT_EQ(startMusic(path.c_str()), 1);
+  uint32_t started = SDL_GetTicks();
+  SDL_Delay(1200);                    // the whole stream, then silence
+  EXPECT_EQ(stopMusic(), 1);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);  // closes the device and its file
+  double wall = (SDL_GetTicks() - started) / 1000.0;
+
+  FILE* f = std::fopen(out.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<float> samples;
+  float chunk[4096];
+  size_t n;
+  while ((n = std::fread(chunk, sizeof(float), 4096, f)) > 0) samples.insert(samples.end(), chunk, chunk + n);
+  std::fclose(f);
+  long frames = (long)samples.size() / 2;
+  long first = -1, last = -1;
+  double power = 0;
+  for (long i = 0; i < frames; ++i) {
+    float s = samples[2 * i];
+    if (std::fabs(s) > 0.02f) {
+      if (first < 0) first = i;
+      last = i;
+    }
+    power += (double)s * s;
+  }
+  ASSERT_GE(first, 0) << "the played file is silent";
+  double toneSeconds = (last - first + 1) / 44100.0;
+  EXPECT_NEAR(toneSeconds, 0.6, 0.03);          // all of the stream, once
+  EXPECT_GT(power / (last - first + 1), 0.1);   // a 0.5 sine: 0.125
+  // The device ran in real time: the file holds about as much sound as time went by.
+  EXPECT_GT(frames / 44100.0, 0.7 * wall);
+  EXPECT_LT(frames / 44100.0, 1.3 * wall + 0.1);
+}
