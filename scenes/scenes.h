@@ -34,6 +34,14 @@ void scene10Script(int32_t t, float u);
 extern int32_t noiseRandomState;
 int32_t noiseRandom();                // 15-bit generator of scene 4, never reseeded
 
+// Music-driven animation positions, apart from the scripts so they can be checked without
+// a playing soundtrack.
+float scene3HairPosition(float level, float u);   // quilt hair from bandLevel(20, 90)
+float scene8HairPosition(float level);            // hair from bandLevel(2500, 3500)
+
+// 1 above 1, else 0 below 0, else x (the upper bound is tested first).
+inline double clamp01(double x) { return x > 1 ? 1 : x < 0 ? 0 : x; }
+
 // ---- Asset inventory (assets.cpp) ---------------------------------------------------------
 extern Mesh furballMesh, spchMesh, hParts[6], envahipoilAMesh, envahipoilBMesh, bottleMesh,
     bublMesh, rootMesh, mognMesh, poildebassMesh, poilglowMesh, teleMesh, teleChrmMesh,
