@@ -33,6 +33,8 @@ PFNGLUNIFORMMATRIX4FVARBPROC glUniformMatrix4fvARB;
 GLhandleARB anisoVertexShader, anisoFragmentShader, anisoProgram;
 GLint lightVectorLocation = -1, texture0Location = -1, texture1Location = -1;
 
+static bool programLinked;           // a program that failed to link is never made current
+
 static const char* vertexShaderPath = "data/aniso_light.vert";
 static const char* fragmentShaderPath = "data/aniso_light.frag";
 
@@ -141,6 +143,7 @@ static void compileShaderFile(GLhandleARB shader, const char* path, const char* 
 }
 
 void loadShaderProgram() {
+  programLinked = false;
   if (!checkShaderExtensions()) return;
   anisoVertexShader = ext::glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
   anisoFragmentShader = ext::glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
@@ -152,14 +155,18 @@ void loadShaderProgram() {
   ext::glAttachObjectARB(anisoProgram, anisoFragmentShader);
   ext::glLinkProgramARB(anisoProgram);
   checkObjectStatus(anisoProgram, GL_OBJECT_LINK_STATUS_ARB, "Shader Linking Error");
+  GLint linked = 0;
+  ext::glGetObjectParameterivARB(anisoProgram, GL_OBJECT_LINK_STATUS_ARB, &linked);
+  programLinked = linked != 0;
   lightVectorLocation = ext::glGetUniformLocationARB(anisoProgram, "lightVector");
   texture0Location = ext::glGetUniformLocationARB(anisoProgram, "Texture0");
   texture1Location = ext::glGetUniformLocationARB(anisoProgram, "Texture1");
 }
 
 void enableAnisoShader() {
-  // Without the entry points or a program (failed set-up) drawing stays fixed-function.
-  if (!ext::glUseProgramObjectARB || !anisoProgram) return;
+  // Without the entry points or a linked program (failed set-up) drawing stays
+  // fixed-function, as GL itself would leave it, but without raising a GL error.
+  if (!ext::glUseProgramObjectARB || !anisoProgram || !programLinked) return;
   ext::glUseProgramObjectARB(anisoProgram);
   setShaderUniforms();
 }
