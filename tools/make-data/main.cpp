@@ -2,6 +2,7 @@
 //
 //   make-data [--out DIR] [--only meshes|pictures|shaders|soundtrack]
 //   make-data --check-soundtrack [--out DIR]
+//   make-data --preview-pictures DIR      (a PNG of every picture, nothing else)
 //
 // DIR defaults to "data". The output is byte-identical on every run.
 #include <cstdio>
@@ -19,7 +20,8 @@ void progress(const char* part, const char* what) {
 static int usage() {
   std::fprintf(stderr,
                "usage: make-data [--out DIR] [--only meshes|pictures|shaders|soundtrack]\n"
-               "       make-data --check-soundtrack [--out DIR]\n");
+               "       make-data --check-soundtrack [--out DIR]\n"
+               "       make-data --preview-pictures DIR\n");
   return 2;
 }
 
@@ -27,11 +29,14 @@ int main(int argc, char** argv) {
   std::string out = "data";
   std::string only;
   bool check = false;
+  std::string previewDir;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
       out = argv[++i];
     } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
       only = argv[++i];
+    } else if (!std::strcmp(argv[i], "--preview-pictures") && i + 1 < argc) {
+      previewDir = argv[++i];
     } else if (!std::strcmp(argv[i], "--check-soundtrack")) {
       check = true;
     } else {
@@ -42,6 +47,11 @@ int main(int argc, char** argv) {
   if (check) return checkSoundtrack(out) == 0 ? 0 : 1;
 
   std::error_code error;
+  if (!previewDir.empty()) {
+    std::filesystem::create_directories(previewDir, error);
+    writePicturePreviews(previewDir);
+    return 0;
+  }
   std::filesystem::create_directories(out, error);
   if (error) {
     std::fprintf(stderr, "make-data: cannot create '%s': %s\n", out.c_str(), error.message().c_str());

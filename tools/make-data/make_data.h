@@ -6,6 +6,7 @@
 
 void writeMeshes(const std::string& outDir);      // the 28 .bof/.baf files (meshes*.cpp)
 void writePictures(const std::string& outDir);    // the 33 .raw pictures (pictures*.cpp)
+void writePicturePreviews(const std::string& outDir);  // a PNG of each picture, to look at
 void writeShaders(const std::string& outDir);     // aniso_light.vert and .frag (shaders.cpp)
 void writeSoundtrack(const std::string& outDir);  // maronekt-mix6.mp3 and bassloop_low.raw (soundtrack*.cpp)
 int checkSoundtrack(const std::string& dataDir);  // decodes and measures the soundtrack; 0 when it meets its targets
