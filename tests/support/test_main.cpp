@@ -1,0 +1,12 @@
+// Entry point of every test program: the environment the show's tests run in (no X server,
+// no sound card, Mesa's software renderer), unless the caller set it otherwise.
+#include <gtest/gtest.h>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
