@@ -1,0 +1,32 @@
+// The scripts of the whole show without GL: every frame time at a fine step, through the
+// scene clock, must keep the render queue inside its capacities and never drop an entry.
+#include <gtest/gtest.h>
+
+#include "render/render.h"
+#include "scenes/scenes.h"
+
+TEST(ShowPass, EveryFrameTimeFitsTheQueue) {
+  int busiest = 0;
+  int scenesSeen[11] = {};
+  for (int32_t elapsed = 0; elapsed <= 184100; elapsed += 7) {
+    resetRenderQueue();
+    int32_t scene = 0, t = 0;
+    float u = 0;
+    sceneClock(elapsed, scene, t, u);
+    ASSERT_GE(scene, 0);
+    ASSERT_LE(scene, 10);
+    scenesSeen[scene]++;
+    void (*const scripts[])(int32_t, float) = {nullptr,       scene1Script, scene2Script,
+                                                scene3Script,  scene4Script, scene5Script,
+                                                scene6Script,  scene7Script, scene8Script,
+                                                scene9Script,  scene10Script};
+    if (scene > 0) scripts[scene](t, u);
+    // An entry that did not fit would have been dropped: the busiest frame stays below both
+    // capacities with room to spare.
+    ASSERT_LE(renderQueue.slotCount, 605) << elapsed;
+    ASSERT_LE(renderQueue.snapshotCount, 1995) << elapsed;
+    if (renderQueue.slotCount > busiest) busiest = renderQueue.slotCount;
+  }
+  EXPECT_EQ(busiest, 605);
+  for (int s = 1; s <= 10; s++) EXPECT_GT(scenesSeen[s], 0) << "scene " << s;
+}
