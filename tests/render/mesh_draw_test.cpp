@@ -119,17 +119,34 @@ TEST(MeshDraw, PlacementNinetyDegreesIsDrawnSlightlyShort) {
   // scale(1, 1, -1) * Ry(a): element 0 is cos a; cos 89.99979 degrees is 3.665e-6, cos 90 is 0.
   EXPECT_NEAR(mv[0], 3.665e-6f, 0.4e-6f);
   EXPECT_NEAR(mv[8], 1.0f, 1e-6f);
-  // The mesh turns about Z first and X last: Rx * Ry * Rz.
-  empty.rotationY = 0.0f;
-  empty.rotationX = 0.5f;
-  empty.rotationZ = 0.5f;
+  // The mesh turns about Z first and X last: scale(1, 1, -1) * Rx * Ry * Rz.
+  const float ax = 0.5f, ay = 0.3f, az = 0.9f;
+  empty.rotationX = ax;
+  empty.rotationY = ay;
+  empty.rotationZ = az;
   drawMesh(&empty);
   glGetFloatv(GL_MODELVIEW_MATRIX, mv);
-  const float a = 0.5f * 57.295647f * 3.14159265f / 180.0f;
-  // Rx(a) Rz(a) applied to +x: (cos a, cos a sin a, sin a sin a), then z negated.
-  EXPECT_NEAR(mv[0], std::cos(a), 1e-5f);
-  EXPECT_NEAR(mv[1], std::cos(a) * std::sin(a), 1e-5f);
-  EXPECT_NEAR(mv[2], -std::sin(a) * std::sin(a), 1e-5f);
+  auto rot = [](int axis, float rad, float m[3][3]) {
+    float c = std::cos(rad), s = std::sin(rad);
+    int i = (axis + 1) % 3, j = (axis + 2) % 3;
+    for (int r = 0; r < 3; ++r)
+      for (int k = 0; k < 3; ++k) m[r][k] = r == k ? 1.0f : 0.0f;
+    m[i][i] = c; m[i][j] = -s; m[j][i] = s; m[j][j] = c;
+  };
+  auto mul = [](const float a[3][3], const float b[3][3], float out[3][3]) {
+    for (int r = 0; r < 3; ++r)
+      for (int k = 0; k < 3; ++k) out[r][k] = a[r][0] * b[0][k] + a[r][1] * b[1][k] + a[r][2] * b[2][k];
+  };
+  const float toRad = 57.295647f * 3.14159265f / 180.0f;
+  float rx[3][3], ry[3][3], rz[3][3], xy[3][3], xyz[3][3];
+  rot(0, ax * toRad, rx);
+  rot(1, ay * toRad, ry);
+  rot(2, az * toRad, rz);
+  mul(rx, ry, xy);
+  mul(xy, rz, xyz);
+  for (int r = 0; r < 3; ++r)
+    for (int k = 0; k < 3; ++k)
+      EXPECT_NEAR(mv[k * 4 + r], (r == 2 ? -1.0f : 1.0f) * xyz[r][k], 1e-5f) << "row " << r << " column " << k;
 }
 
 TEST(MeshDraw, TextureChoiceAndOutOfTableIds) {

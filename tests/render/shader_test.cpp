@@ -26,6 +26,8 @@ std::string buildProgram(const char* vertex, const char* fragment) {
   testing::internal::CaptureStderr();
   initGlState();
   std::string boxes = testing::internal::GetCapturedStderr();
+  while (glGetError() != GL_NO_ERROR) {
+  }                                    // lookups on a broken program may leave errors
   setShaderSourcePaths(nullptr, nullptr);
   return boxes;
 }
@@ -42,6 +44,7 @@ void expectShowGoesOn() {
   queueMesh(&mesh);
   queueCommand(AnisoShaderOff);
   drawRenderQueue();
+  EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR) << "a broken program is never made current";
   EXPECT_EQ(shaderPassActive, 0);
   GLint program = -1;
   glGetIntegerv(GL_CURRENT_PROGRAM, &program);
@@ -153,6 +156,7 @@ TEST(ShaderProgram, MissingEntryPointsSkipTheProgramCalls) {
   resetRenderQueue();
   queueCommand(AnisoShaderOff);
   drawRenderQueue();
+  EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR) << "a broken program is never made current";
   EXPECT_EQ(shaderPassActive, 0);
   releaseShaderProgram();
   EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
