@@ -1,8 +1,10 @@
 // SDL2 implementation of the operating-system layer.
+// Owns the one window, its GL context, the requested fullscreen mode and the Escape latch.
 #include "platform/platform.h"
 
 #include <SDL2/SDL.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 static SDL_Window* window;
@@ -11,40 +13,49 @@ static int fullscreenWidth, fullscreenHeight, fullscreenBits;
 static int escapePressed;             // latched by event pumping, cleared by escapeKeyState
 static char lastError[512];
 
+// Keeps "what: SDL's reason" on one line for the caller's one-line message.
 static void noteError(const char* what) {
   std::snprintf(lastError, sizeof lastError, "%s: %s", what, SDL_GetError());
+  for (char* c = lastError; *c; ++c)
+    if (*c == '\n' || *c == '\r') *c = ' ';
 }
 
 const char* platformError() { return lastError; }
 
-// Shows a box with the given buttons; returns the id of the button pressed, or -1 when no
-// box could be shown (no display, no message box back end).
+// Caption and text on one line, for when no box can be shown.
+static void writeBoxToStderr(const char* caption, const char* text) {
+  if (text && text[0])
+    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text);
+  else
+    std::fprintf(stderr, "%s\n", caption ? caption : "");
+  std::fflush(stderr);
+}
+
+// Shows a box without an owner window (SDL then uses its own X11 box where there is an X
+// display). Returns the id of the button pressed, -1 when the box was closed without a
+// button, or -2 when no box could be shown at all.
 static int showBox(const char* caption, const char* text, Uint32 flags,
                    const SDL_MessageBoxButtonData* buttons, int buttonCount) {
   SDL_MessageBoxData data{};
-  data.flags = flags;
+  data.flags = flags | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
   data.window = nullptr;
   data.title = caption ? caption : "";
   data.message = text ? text : "";
   data.numbuttons = buttonCount;
   data.buttons = buttons;
   int pressed = -1;
-  if (SDL_ShowMessageBox(&data, &pressed) < 0) return -1;
+  if (SDL_ShowMessageBox(&data, &pressed) < 0) return -2;
   return pressed;
 }
 
 int askYesNo(const char* caption, const char* text) {
   const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
   };
   int pressed = showBox(caption, text, SDL_MESSAGEBOX_INFORMATION, buttons, 2);
-  if (pressed < 0) {
-    std::fprintf(stderr, "%s%s%s (no message box could be shown; answering No)\n",
-                 caption ? caption : "", text ? " " : "", text ? text : "");
-    return 0;
-  }
-  return pressed == 1;
+  if (pressed == -2) writeBoxToStderr(caption, text);
+  return pressed == 1 ? 1 : 0;
 }
 
 void showMessageBox(const char* caption, const char* text, int warning) {
@@ -52,8 +63,7 @@ void showMessageBox(const char* caption, const char* text, int warning) {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"},
   };
   Uint32 flags = warning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
-  if (showBox(caption, text, flags, buttons, 1) < 0)
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+  if (showBox(caption, text, flags, buttons, 1) == -2) writeBoxToStderr(caption, text);
 }
 
 void requestFullscreenMode(int width, int height, int bitsPerPixel) {
@@ -62,48 +72,68 @@ void requestFullscreenMode(int width, int height, int bitsPerPixel) {
   fullscreenBits = bitsPerPixel;
 }
 
-static int createContext() {
+// Double-buffered RGBA, compatibility profile, so the fixed-function GL 1.x calls work.
+static void setContextAttributes(int depthBits) {
+  SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-  return 1;
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+}
+
+// Gives the requested mode to the window: the closest mode of at least that size, in a
+// 32-bit pixel format when 32 bits were asked for. Applied when the window goes fullscreen.
+static void setRequestedMode(SDL_Window* w) {
+  if (fullscreenWidth <= 0 || fullscreenHeight <= 0) return;
+  SDL_DisplayMode wanted{};
+  wanted.format = fullscreenBits == 32 ? SDL_PIXELFORMAT_RGB888 : 0;
+  wanted.w = fullscreenWidth;
+  wanted.h = fullscreenHeight;
+  SDL_DisplayMode closest{};
+  int display = SDL_GetWindowDisplayIndex(w);
+  if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &wanted, &closest))
+    SDL_SetWindowDisplayMode(w, &closest);
 }
 
 int openWindow(int width, int height, int fullscreen) {
+  lastError[0] = 0;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) < 0) {
-    noteError("no video display");
+    noteError("cannot open the display");
     return 0;
   }
-  createContext();
-  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN;
-  if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
-  // A 32-bit depth buffer where the driver has one, else 24 bits.
-  const int depths[] = {32, 24};
+  // A process that ends without this would leave a switched display mode behind.
+  static int quitRegistered;
+  if (!quitRegistered) {
+    std::atexit(SDL_Quit);
+    quitRegistered = 1;
+  }
+  // The window is made hidden, given its mode, then shown: a fullscreen window switches
+  // the display to that mode as it appears.
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+  const int depths[] = {32, 24};      // a 32-bit depth buffer where the driver has one
   for (int depth : depths) {
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+    setContextAttributes(depth);
     window = SDL_CreateWindow("", 0, 0, width, height, flags);
-    if (!window) continue;
-    if (fullscreen && fullscreenWidth > 0) {
-      SDL_DisplayMode mode{};
-      mode.format = fullscreenBits == 32 ? SDL_PIXELFORMAT_RGB888 : 0;
-      mode.w = fullscreenWidth;
-      mode.h = fullscreenHeight;
-      SDL_DisplayMode closest{};
-      if (SDL_GetClosestDisplayMode(0, &mode, &closest)) SDL_SetWindowDisplayMode(window, &closest);
+    if (!window) {
+      noteError("cannot open the window");
+      continue;
     }
     glContext = SDL_GL_CreateContext(window);
     if (glContext) break;
-    noteError("no OpenGL context");
+    noteError("cannot make an OpenGL context");
     SDL_DestroyWindow(window);
     window = nullptr;
   }
-  if (!window) {
-    if (!lastError[0]) noteError("no window");
-    return 0;
+  if (!window) return 0;
+  lastError[0] = 0;
+  if (fullscreen) {
+    setRequestedMode(window);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
   }
+  SDL_ShowWindow(window);
   SDL_GL_MakeCurrent(window, glContext);
   SDL_GL_SetSwapInterval(1);          // vsync where the driver offers it; no error otherwise
   SDL_ShowCursor(SDL_DISABLE);
@@ -115,6 +145,10 @@ void presentWindow() {
 }
 
 void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+int glExtensionAvailable(const char* name) {
+  return window && SDL_GL_ExtensionSupported(name) ? 1 : 0;
+}
 
 uint32_t tickCount() { return SDL_GetTicks(); }
 

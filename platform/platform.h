@@ -13,6 +13,7 @@ void requestFullscreenMode(int width, int height, int bitsPerPixel); // the next
 int openWindow(int width, int height, int fullscreen);  // window at (0, 0), no decorations, GL context current; 1 on success
 void presentWindow();                                    // swap the buffers of the window
 void* glProcAddress(const char* name);                   // extension entry point by name, or null
+int glExtensionAvailable(const char* name);              // 1 if the current context offers the extension
 const char* platformError();                             // the last failure of openWindow, as text
 
 // Time and input.

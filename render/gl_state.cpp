@@ -1,5 +1,6 @@
 // Fixed GL state of the whole run, the five extension entry points every mesh and the
 // second texture unit need, and the release of the shader objects at exit.
+// Owns the five entry points (namespace ext) and glStateReady.
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -15,25 +16,31 @@ PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
 
 int glStateReady;
 
-// Fetches the five entry points in their fixed order; 1 when all exist.
+// Fetches the five entry points in their fixed order. A lookup by name can hand back a
+// dispatch stub for a function the driver lacks, so the extensions are checked as well;
+// each one missing is reported in a box. 1 when everything is there.
 static int fetchCoreEntryPoints() {
   ext::glActiveTextureARB = (PFNGLACTIVETEXTUREARBPROC)glProcAddress("glActiveTextureARB");
   ext::glBindBufferARB = (PFNGLBINDBUFFERARBPROC)glProcAddress("glBindBufferARB");
   ext::glGenBuffersARB = (PFNGLGENBUFFERSARBPROC)glProcAddress("glGenBuffersARB");
   ext::glBufferDataARB = (PFNGLBUFFERDATAARBPROC)glProcAddress("glBufferDataARB");
   ext::glDeleteBuffersARB = (PFNGLDELETEBUFFERSARBPROC)glProcAddress("glDeleteBuffersARB");
-  return ext::glActiveTextureARB && ext::glBindBufferARB && ext::glGenBuffersARB &&
-         ext::glBufferDataARB && ext::glDeleteBuffersARB;
+  int ok = 1;
+  if (!ext::glActiveTextureARB || !glExtensionAvailable("GL_ARB_multitexture")) {
+    showMessageBox("ERROR", "GL_ARB_multitexture extension was not found", 1);
+    ok = 0;
+  }
+  if (!ext::glBindBufferARB || !ext::glGenBuffersARB || !ext::glBufferDataARB ||
+      !ext::glDeleteBuffersARB || !glExtensionAvailable("GL_ARB_vertex_buffer_object")) {
+    showMessageBox("ERROR", "GL_ARB_vertex_buffer_object extension was not found", 1);
+    ok = 0;
+  }
+  return ok;
 }
 
 int initGlState() {
-  if (!fetchCoreEntryPoints()) {
-    // No mesh can be uploaded or drawn, and no second texture unit selected, without them.
-    showMessageBox("ERROR",
-                   "GL_ARB_multitexture or GL_ARB_vertex_buffer_object functions were not found",
-                   1);
-    return 0;
-  }
+  // Without these no mesh can be uploaded or drawn: the caller stops the show.
+  if (!fetchCoreEntryPoints()) return 0;
   glShadeModel(GL_SMOOTH);
   glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
   glClearDepth(1.0);

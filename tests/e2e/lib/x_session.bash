@@ -1,0 +1,170 @@
+# Shared by the end-to-end tests: a private Xvfb, the real show started in it, and the
+# X-side probes (windows by class or caption, keys, screen grabs). Sourced, not run.
+# Every wait is a poll with a generous limit: the tests must hold on a loaded 2-core machine.
+
+set -uo pipefail
+
+BUILD_DIR=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
+SHOW="$BUILD_DIR/show"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/show-e2e.XXXXXX")
+XVFB_PID=""
+SHOW_PID=""
+DISMISS_PID=""
+OVERLAY_PID=""
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$WORK/show.err" ]; then
+    echo "--- show stderr (last lines) ---" >&2
+    tail -n 20 "$WORK/show.err" >&2
+  fi
+  exit 1
+}
+
+note() { echo "[$(date +%T)] $*" >&2; }
+
+cleanup() {
+  for pid in "$OVERLAY_PID" "$DISMISS_PID" "$SHOW_PID"; do
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  done
+  [ -n "$SHOW_PID" ] && wait "$SHOW_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# Seconds since the epoch with fractions, for the timing checks.
+now() { date +%s.%N; }
+seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
+
+# start_xvfb WxHxD: a new X server on a display number it picks itself (-displayfd).
+start_xvfb() {
+  local fdfile="$WORK/display"
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$fdfile" 2>"$WORK/xvfb.log" &
+  XVFB_PID=$!
+  local i
+  for i in $(seq 1 300); do
+    if [ -s "$fdfile" ]; then
+      export DISPLAY=":$(tr -dc 0-9 <"$fdfile")"
+      xdpyinfo >/dev/null 2>&1 && return 0
+    fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$WORK/xvfb.log" >&2
+  fail "Xvfb did not start"
+}
+
+# Starts the real show from the repository root, without sound hardware.
+start_show() {
+  [ -x "$SHOW" ] || fail "no show program at $SHOW"
+  SDL_AUDIODRIVER=dummy "$SHOW" >"$WORK/show.out" 2>"$WORK/show.err" &
+  SHOW_PID=$!
+  SHOW_START=$(now)
+}
+
+show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
+
+# The top-level windows, one per line: "id name class geometry".
+top_windows() { xwininfo -root -children 2>/dev/null | awk '/^ +0x/'; }
+
+# wait_window PATTERN SECONDS: id of the first top-level window whose line matches.
+wait_window() {
+  local i id
+  for i in $(seq 1 $(($2 * 5))); do
+    id=$(top_windows | awk -v p="$1" '$0 ~ p { print $1; exit }')
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    show_running || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Message boxes are SDL's own X11 windows: a caption and no class. The show's window has
+# the class "show"; our overlay has the class "Xmessage".
+box_line_pattern='^ +0x[0-9a-f]+ "[^"]*": \(\)'
+
+# Answers every message box that comes up with Return, in the background, logging captions.
+start_box_dismisser() {
+  (
+    while true; do
+      line=$(top_windows | grep -E "$box_line_pattern" | head -n 1)
+      if [ -n "$line" ]; then
+        echo "$line" >>"$WORK/boxes"
+        xdotool key --window "$(echo "$line" | awk '{ print $1 }')" Return 2>/dev/null
+      fi
+      sleep 0.3
+    done
+  ) &
+  DISMISS_PID=$!
+}
+
+# The geometry "WxH+X+Y" of a window.
+window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ +Width:/ { w = $NF } /^ +Height:/ { h = $NF } END { printf "%sx%s+%s+%s\n", w, h, x, y }'
+}
+
+# Checksum of the screen rectangle WxH at X,Y.
+grab_sum() {
+  ffmpeg -nostdin -loglevel error -framerate 100 -probesize 32 -fpsprobesize 0 -analyzeduration 0 -f x11grab -video_size "$1x$2" -i "$DISPLAY+$3,$4" \
+    -frames:v 1 -f rawvideo -pix_fmt rgb24 - 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# Proves the show is still presenting frames, whatever it draws: an X window left
+# above part of the show's window and then removed leaves its own pixels there (the
+# show's window has no background to repaint) until the next frame is presented.
+# Returns once that area has been painted over; fails after SECONDS.
+check_repaint() {
+  local limit=$1 x=200 y=150 w=320 h=200 before during after i
+  before=$(grab_sum $w $h $x $y)
+  xmessage -geometry "${w}x${h}+${x}+${y}" -bg white -fg black "overlay" &
+  OVERLAY_PID=$!
+  wait_window '"Xmessage"' 30 >/dev/null || fail "the overlay window did not appear"
+  for i in $(seq 1 50); do
+    during=$(grab_sum $w $h $x $y)
+    [ "$during" != "$before" ] && break
+    sleep 0.1
+  done
+  [ "$during" != "$before" ] || fail "the overlay did not show on the screen"
+  kill "$OVERLAY_PID"
+  wait "$OVERLAY_PID" 2>/dev/null
+  OVERLAY_PID=""
+  for i in $(seq 1 $((limit * 5))); do
+    show_running || fail "the show ended while it should be presenting frames"
+    after=$(grab_sum $w $h $x $y)
+    [ "$after" != "$during" ] && return 0
+    sleep 0.2
+  done
+  fail "no frame was presented for ${limit} s (the overlay's pixels stayed)"
+}
+
+# Sends Escape to the show's window and checks that it ends within a second, exit code 0.
+escape_and_check_exit() {
+  local id=$1 sent waited rc
+  sent=$(now)
+  xdotool key --window "$id" Escape 2>/dev/null
+  while show_running; do
+    [ "$(awk -v s="$(seconds_since "$sent")" 'BEGIN { print (s > 5) }')" = 1 ] && break
+    sleep 0.02
+  done
+  waited=$(seconds_since "$sent")
+  show_running && fail "the show did not end within 5 s of Escape"
+  wait "$SHOW_PID"
+  rc=$?
+  SHOW_PID=""
+  note "the show ended ${waited} s after Escape, exit code $rc"
+  [ "$rc" -eq 0 ] || fail "exit code $rc after Escape"
+  [ "$(awk -v s="$waited" 'BEGIN { print (s <= 1.0) }')" = 1 ] ||
+    fail "the show took ${waited} s to end after Escape"
+}
+
+# wait_gone ID: waits (up to 10 s) until that top-level window is gone.
+wait_gone() {
+  local i
+  for i in $(seq 1 100); do
+    top_windows | grep -q "^ *$1 " || return 0
+    sleep 0.1
+  done
+  return 1
+}
