@@ -65,7 +65,7 @@ Picture makeBottleEnv() {
     float window = panelLight(rx, ry, rz, 0.35f, 0.75f, 0.2f, 0.8f, 0.12f);
     float rim = smoothstepf(-0.55f, -0.95f, rz) * 0.6f;
     float glint = std::pow(std::max(0.0f, dot3(rx, ry, rz, -0.45f, 0.5f, 0.74f)), 120.0f);
-    float k = clamp01f(window * 0.85f + glint);
+    float k = clamp01f(window + glint);
     Rgba c = mixRgba(rgb8(0, 0, 0), rgb8(255, 250, 255), k);
     c = mixRgba(c, rgb8(255, 180, 230), rim * (1 - k));
     c.a = 1;

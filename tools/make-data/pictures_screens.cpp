@@ -130,8 +130,9 @@ Picture makeWords() {
   for (int k = 0; k < 4; ++k) {
     Mask letters = makeMask(512, 512);
     float top = 128.0f * k;
-    // Margin for the outline and the band edge: nothing of one word may reach the next band.
-    drawTextMask(letters, BOLD, TAGLINE_WORDS[k], 256, top + 64, 512 - 40, 128 - 34, 1000);
+    // Margin for the outline, the shadow and the band edge: nothing of one word may reach
+    // the next band, also in the smaller mipmaps.
+    drawTextMask(letters, BOLD, TAGLINE_WORDS[k], 256, top + 62, 512 - 44, 128 - 48, 1000);
     paintMask(p, blurredMask(shiftedMask(outlineMask(letters, 7), 3, 4), 2), rgb8(0, 60, 80, 160));
     paintMask(p, outlineMask(letters, 7), ink);
     paintMaskShaded(p, letters, [&](int x, int y) {
