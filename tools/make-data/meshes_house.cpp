@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr float FILE_SCALE = 10.0f;
+constexpr float FILE_SCALE = 7.0f;
 
 // House outline: walls x in [-20, 20], z in [-15, 15], up to the eaves line at y = 27,
 // front and back gables peaking at y = 41; roof slabs overhang to x = +-25.

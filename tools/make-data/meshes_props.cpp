@@ -252,7 +252,7 @@ BuildMesh flatRazorHead() {
   addFrameBox(m, f, -0.5f, 0.2f, -15.5f, 15.5f, 4.5f, 5.6f);
   // Neck joining the handle.
   std::vector<V3> neck = {inFrame(f, -7, 0, 0), inFrame(f, -1, 0, 0)};
-  addTube(m, neck, {1.6f, 2.4f}, 10, f.c, 0, 1, 0, 1, false, false);
+  addTube(m, neck, {1.6f, 2.4f}, 10, f.c, 0, 1, 0, 1, true, true);
   transformFrom(m, 0, flatLocal);
   return m;
 }
@@ -293,9 +293,9 @@ BuildMesh cartridgeHead() {
   // Rounded end caps and the pivot joining the handle.
   for (float z : {-HEAD_HALF, HEAD_HALF}) {
     std::vector<V3> cap = {{0, 8, z - (z < 0 ? 3.0f : -3.0f)}, {0, 8, z}};
-    addTube(m, z < 0 ? cap : std::vector<V3>{cap[1], cap[0]}, {5.5f, 6.5f}, 12, {1, 0, 0}, 0, 1, 0, 1, true, true);
+    addTube(m, z < 0 ? cap : std::vector<V3>{cap[1], cap[0]}, {3.4f, 3.9f}, 12, {1, 0, 0}, 0, 1, 0, 1, true, true);
   }
-  addBox(m, {-11, 8, -6}, {-6, 12, 6}, 0.4f, 0.4f, 0.6f, 0.6f);
+  addBox(m, {-9.5f, 7.5f, -6}, {-6, 11.5f, 6}, 0.4f, 0.4f, 0.6f, 0.6f);
   transformFrom(m, 0, razorLocal);
   return m;
 }
@@ -334,7 +334,7 @@ BuildMesh guard() {
   const float half = HEAD_HALF + 4;
   auto arch = [](int i) {
     float a = PI_F * i / n;
-    return V3{-10 + 10.5f * std::cos(a), 3.6f + 11.5f * std::sin(a), 0};
+    return V3{-10 + 11.0f * std::cos(a), 3.6f + 11.5f * std::sin(a), 0};
   };
   addGrid(m, n, 1, false, [&](int i, int j) {
     V3 p = arch(i);
@@ -359,8 +359,8 @@ BuildMesh guard() {
     for (int i = 0; i < n; ++i) m.triangle(centre, rim[i], rim[i + 1]);
     faceAll(m, from, {0, 0, z});
   }
-  uint32_t a = m.vertex({-20.5f, 3.6f, -half}, 0, 0), b = m.vertex({0.5f, 3.6f, -half}, 1, 0);
-  uint32_t c = m.vertex({0.5f, 3.6f, half}, 1, 1), d = m.vertex({-20.5f, 3.6f, half}, 0, 1);
+  uint32_t a = m.vertex({-21, 3.6f, -half}, 0, 0), b = m.vertex({1, 3.6f, -half}, 1, 0);
+  uint32_t c = m.vertex({1, 3.6f, half}, 1, 1), d = m.vertex({-21, 3.6f, half}, 0, 1);
   m.quadFacing(a, b, c, d, {0, -1, 0});
   return m;
 }

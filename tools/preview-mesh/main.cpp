@@ -4,9 +4,11 @@
 //   preview-mesh FILE.bof|FILE.baf [--texture FILE.raw] [--out strip.png]
 //                [--camera x y z a b c] [--place x y z a b c] [--scale k]
 //                [--frames p0,p1,...] [--sphere] [--aniso] [--nocull] [--blend add|alpha|mul]
-//                [--with FILE [--with-texture FILE.raw]]...
+//                [--with FILE [--with-texture FILE.raw] [--with-sphere] [--with-aniso]
+//                       [--with-place x y z a b c]]...
 //
-// Without --scale the file is scaled as the show scales it (0.1 or 0.2 for the files that
+// --with meshes are drawn first, at the main mesh's placement (or their own --with-place) and
+// animation position (clamped to their own keyframes). Without --scale the file is scaled as the show scales it (0.1 or 0.2 for the files that
 // are, 1 otherwise). Without --camera the view frames keyframe 0 from the front, a little
 // above. Run from the repository root (the shader and its lookup come from data/).
 #include <png.h>
@@ -35,6 +37,8 @@ struct Options {
   std::vector<float> frames;
   std::string blend;
   std::vector<std::string> withFiles, withTextures;
+  std::vector<int> withSphere, withAniso;
+  std::vector<std::vector<float>> withPlace;   // empty: the main mesh's placement
 };
 
 float showScale(const std::string& path) {
@@ -111,7 +115,20 @@ bool parse(int argc, char** argv, Options& o) {
     else if (a == "--aniso") o.aniso = true;
     else if (a == "--nocull") o.cull = false;
     else if (a == "--blend" && i + 1 < argc) o.blend = argv[++i];
-    else if (a == "--with" && i + 1 < argc) { o.withFiles.push_back(argv[++i]); o.withTextures.push_back(""); }
+    else if (a == "--with" && i + 1 < argc) {
+      o.withFiles.push_back(argv[++i]);
+      o.withTextures.push_back("");
+      o.withSphere.push_back(0);
+      o.withAniso.push_back(0);
+      o.withPlace.push_back({});
+    }
+    else if (a == "--with-place" && !o.withFiles.empty()) {
+      float p[6];
+      if (!six(p)) return false;
+      o.withPlace.back().assign(p, p + 6);
+    }
+    else if (a == "--with-sphere" && !o.withFiles.empty()) o.withSphere.back() = 1;
+    else if (a == "--with-aniso" && !o.withFiles.empty()) o.withAniso.back() = 1;
     else if (a == "--with-texture" && i + 1 < argc && !o.withTextures.empty()) o.withTextures.back() = argv[++i];
     else if (a[0] != '-' && o.file.empty()) o.file = a;
     else return false;
@@ -178,9 +195,20 @@ int main(int argc, char** argv) {
     clearDepthBuffer();
     setCamera(o.camera[0], o.camera[1], o.camera[2], o.camera[3], o.camera[4], o.camera[5]);
     resetRenderQueue();
-    for (size_t k = 0; k < o.withFiles.size(); ++k) queueMesh(&extraMeshes[k]);
     placeMesh(&mainMesh, o.place[0], o.place[1], o.place[2], o.place[3], o.place[4], o.place[5]);
     mainMesh.framePosition = o.frames[f];
+    // Companion meshes share the main mesh's placement and animation position.
+    for (size_t k = 0; k < o.withFiles.size(); ++k) {
+      Mesh* e = &extraMeshes[k];
+      const float* q = o.withPlace[k].empty() ? o.place : o.withPlace[k].data();
+      placeMesh(e, q[0], q[1], q[2], q[3], q[4], q[5]);
+      e->framePosition = std::fmin(o.frames[f], (float)(e->frameCount - 1));
+      if (o.withSphere[k]) queueCommand(SphereMapOn);
+      if (o.withAniso[k]) queueCommand(AnisoShaderOn);
+      queueMesh(e);
+      if (o.withAniso[k]) queueCommand(AnisoShaderOff);
+      if (o.withSphere[k]) queueCommand(SphereMapOff);
+    }
     if (!o.cull) queueCommand(CullOff);
     if (o.blend == "add") queueCommand(BlendAdditive);
     if (o.blend == "alpha") queueCommand(BlendAlpha);

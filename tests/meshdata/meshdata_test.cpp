@@ -1,0 +1,400 @@
+// The generated meshes: every file loads cleanly through the show's loaders with its
+// keyframes, the bytes are the same on every run, closed objects face outward, open
+// surfaces face their camera, sizes match the scenes, the carpet tiles without a seam,
+// keyframes mean what the scripts expect and hair tangents run from root to tip.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "make_data.h"
+#include "mesh/mesh.h"
+#include "render/render.h"
+#include "support/gl_context.h"
+
+namespace fs = std::filesystem;
+
+// The generator reports progress through this; the tests keep it quiet.
+void progress(const char*, const char*) {}
+
+namespace {
+
+struct Entry {
+  const char* name;
+  int minFrames;      // 1 for .bof
+  float scale;        // the show's load-time scale
+};
+const Entry MESHES[] = {
+    {"H_barr.baf", 4, 0.1f},      {"H_bout.baf", 2, 0.1f},        {"H_hous.baf", 4, 0.1f},
+    {"H_port.baf", 5, 0.1f},      {"H_vitr.baf", 4, 0.1f},        {"H_couettes.baf", 3, 0.1f},
+    {"envahipoilA.baf", 2, 0.1f}, {"envahipoilB.baf", 2, 0.1f},   {"spch.baf", 4, 1},
+    {"furball.baf", 3, 0.1f},     {"tele_noiz.baf", 11, 0.1f},    {"bottle.baf", 4, 0.2f},
+    {"mogn.baf", 2, 1},           {"poildebass.baf", 4, 1},       {"poilglow.baf", 2, 1},
+    {"grtz.baf", 2, 1},           {"bubl.bof", 1, 0.1f},          {"root.bof", 1, 1},
+    {"tele.bof", 1, 0.1f},        {"tele_chrm.bof", 1, 0.1f},     {"rasoirplat_env.bof", 1, 1},
+    {"rasoirplat_manche.bof", 1, 1}, {"tapis.bof", 1, 1},         {"R2_lame.bof", 1, 1},
+    {"R2_manch.bof", 1, 1},       {"R2_plas.bof", 1, 1},          {"skin.bof", 1, 1},
+    {"clip.bof", 1, 1}};
+
+const Entry& entry(const std::string& name) {
+  for (const Entry& e : MESHES)
+    if (name == e.name) return e;
+  ADD_FAILURE() << "no entry " << name;
+  return MESHES[0];
+}
+
+// The meshes of this process, generated once into the test's scratch folder.
+std::string generated() {
+  static std::string dir;
+  if (dir.empty()) {
+    dir = fs::path(scratchPath("x")).parent_path().string() + "/meshes";
+    fs::create_directories(dir);
+    writeMeshes(dir);
+  }
+  return dir;
+}
+
+// Loads a generated mesh as the show does (loader, then its scale), with normals and
+// tangents; `messages` gets whatever the loader printed.
+Mesh loadGenerated(const std::string& name, std::string* messages = nullptr) {
+  Mesh m{};
+  std::string path = generated() + "/" + name;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".baf") == 0)
+    loadAnimatedMesh(path.c_str(), &m);
+  else
+    loadStaticMesh(path.c_str(), &m);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::string out = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+  if (messages) *messages = out;
+  scaleMesh(&m, entry(name).scale);
+  computeNormals(&m);
+  computeTangents(&m);
+  return m;
+}
+
+const MeshVertex& vert(const Mesh& m, int frame, uint32_t i) { return m.vertices[frame * m.vertexCount + i]; }
+
+struct Box {
+  float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+  float size(int k) const { return hi[k] - lo[k]; }
+};
+Box bounds(const Mesh& m, int frame, int first = 0, int last = -1) {
+  Box b;
+  if (last < 0) last = m.vertexCount;
+  for (int i = first; i < last; ++i) {
+    const float* p = &vert(m, frame, i).x;
+    for (int k = 0; k < 3; ++k) b.lo[k] = std::fmin(b.lo[k], p[k]), b.hi[k] = std::fmax(b.hi[k], p[k]);
+  }
+  return b;
+}
+
+// Signed volume enclosed by a keyframe, with each triangle taken in file order (a, b, c);
+// the loader stored it as (a, c, b). Positive when the faces point outward.
+double signedVolume(const Mesh& m, int frame) {
+  double v = 0;
+  for (int t = 0; t < m.triangleCount; ++t) {
+    const MeshVertex& a = vert(m, frame, m.triangles[t].i0);
+    const MeshVertex& b = vert(m, frame, m.triangles[t].i2);
+    const MeshVertex& c = vert(m, frame, m.triangles[t].i1);
+    v += (a.x * ((double)b.y * c.z - (double)b.z * c.y) - a.y * ((double)b.x * c.z - (double)b.z * c.x) +
+          a.z * ((double)b.x * c.y - (double)b.y * c.x)) / 6.0;
+  }
+  return v;
+}
+
+double surfaceArea(const Mesh& m, int frame) {
+  double s = 0;
+  for (int t = 0; t < m.triangleCount; ++t) {
+    const MeshVertex& a = vert(m, frame, m.triangles[t].i0);
+    const MeshVertex& b = vert(m, frame, m.triangles[t].i1);
+    const MeshVertex& c = vert(m, frame, m.triangles[t].i2);
+    Vec3 e1{b.x - a.x, b.y - a.y, b.z - a.z}, e2{c.x - a.x, c.y - a.y, c.z - a.z};
+    Vec3 n = vec3Cross(e1, e2);
+    s += 0.5 * std::sqrt((double)vec3Dot(n, n));
+  }
+  return s;
+}
+
+std::vector<char> fileBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(MeshData, EveryMeshLoadsSilentlyWithItsKeyframesAndSoundIndices) {
+  GL_TEST_CONTEXT();
+  for (const Entry& e : MESHES) {
+    SCOPED_TRACE(e.name);
+    ASSERT_TRUE(fs::exists(generated() + "/" + e.name));
+    EXPECT_LT(fs::file_size(generated() + "/" + e.name), 4u << 20) << "keep each file to a few MB";
+    std::string messages;
+    Mesh m = loadGenerated(e.name, &messages);
+    EXPECT_EQ(messages, "");
+    EXPECT_GT(m.vertexCount, 0);
+    EXPECT_GT(m.triangleCount, 0);
+    EXPECT_GE(m.frameCount, e.minFrames);
+    bool inRange = true, finite = true;
+    for (int t = 0; t < m.triangleCount; ++t)
+      for (uint32_t i : {m.triangles[t].i0, m.triangles[t].i1, m.triangles[t].i2}) inRange &= i < (uint32_t)m.vertexCount;
+    for (int i = 0; i < m.vertexCount * m.frameCount; ++i) {
+      const MeshVertex& v = m.vertices[i];
+      for (float f : {v.x, v.y, v.z, v.u, v.v, v.nx, v.ny, v.nz, v.tx, v.ty, v.tz}) finite &= std::isfinite(f);
+    }
+    EXPECT_TRUE(inRange);
+    EXPECT_TRUE(finite);
+    destroyMesh(&m);
+  }
+  EXPECT_EQ(std::size(MESHES), 28u);
+}
+
+TEST(MeshData, TwoRunsWriteIdenticalBytes) {
+  std::string a = generated();
+  std::string b = fs::path(a).parent_path().string() + "/again";
+  fs::create_directories(b);
+  writeMeshes(b);
+  for (const Entry& e : MESHES) {
+    std::vector<char> x = fileBytes(a + "/" + e.name), y = fileBytes(b + "/" + e.name);
+    EXPECT_FALSE(x.empty()) << e.name;
+    EXPECT_TRUE(x == y) << e.name << " differs between runs";
+  }
+}
+
+TEST(MeshData, ClosedObjectsFaceOutwardInEveryKeyframe) {
+  GL_TEST_CONTEXT();
+  // (Open strands are checked through their tangents below: the enclosed volume of an
+  // open tube depends on where the origin is.)
+  const char* closed[] = {"H_hous.baf",  "H_barr.baf",  "H_port.baf",   "bottle.baf",
+                          "bubl.bof",    "root.bof",    "rasoirplat_env.bof", "rasoirplat_manche.bof",
+                          "R2_plas.bof", "R2_lame.bof", "R2_manch.bof", "clip.bof",
+                          "H_couettes.baf", "tele.bof"};
+  for (const char* name : closed) {
+    Mesh m = loadGenerated(name);
+    for (int f = 0; f < m.frameCount; ++f) {
+      Box b = bounds(m, f);
+      double boxVolume = (double)b.size(0) * b.size(1) * b.size(2);
+      EXPECT_GT(signedVolume(m, f), 0.01 * boxVolume) << name << " keyframe " << f << " is inside out";
+    }
+    destroyMesh(&m);
+  }
+}
+
+TEST(MeshData, OpenSurfacesFaceTheirCamera) {
+  GL_TEST_CONTEXT();
+  // Average normal over the keyframe, against the side the scripted camera looks from.
+  struct Case {
+    const char* name;
+    int frame;
+    Vec3 towardCamera;
+  };
+  const Case cases[] = {{"spch.baf", 3, {0, 0, -1}},  {"tele_noiz.baf", 0, {0, 0, -1}}, {"H_vitr.baf", 0, {0, 0, -1}},
+                        {"tapis.bof", 0, {0, 1, 0}},  {"skin.bof", 0, {0, 1, 0}},       {"grtz.baf", 1, {0, 1, 0}}};
+  for (const Case& c : cases) {
+    Mesh m = loadGenerated(c.name);
+    double sum = 0;
+    for (int i = 0; i < m.vertexCount; ++i) {
+      const MeshVertex& v = vert(m, c.frame, i);
+      sum += v.nx * c.towardCamera.x + v.ny * c.towardCamera.y + v.nz * c.towardCamera.z;
+    }
+    EXPECT_GT(sum / m.vertexCount, 0.9) << c.name;
+    destroyMesh(&m);
+  }
+}
+
+TEST(MeshData, SizesInWorldUnitsFitTheirScenes) {
+  GL_TEST_CONTEXT();
+  struct Case {
+    const char* name;
+    int frame, axis;
+    float lo, hi;      // range of the extent along `axis`
+  };
+  const Case cases[] = {
+      {"H_hous.baf", 0, 0, 30, 55},   {"H_hous.baf", 0, 1, 28, 50},   {"furball.baf", 1, 0, 6.5f, 10},
+      {"furball.baf", 1, 1, 6.5f, 10}, {"tele.bof", 0, 0, 55, 65},    {"bottle.baf", 0, 1, 40, 50},
+      {"bubl.bof", 0, 0, 2.5f, 3.5f}, {"spch.baf", 3, 0, 280, 320},   {"grtz.baf", 1, 0, 590, 610},
+      {"grtz.baf", 1, 2, 8, 12},      {"skin.bof", 0, 0, 290, 310},   {"skin.bof", 0, 2, 140, 160},
+      {"tapis.bof", 0, 0, 400, 400},  {"tapis.bof", 0, 2, 400, 400}};
+  for (const Case& c : cases) {
+    Mesh m = loadGenerated(c.name);
+    Box b = bounds(m, c.frame);
+    EXPECT_GE(b.size(c.axis), c.lo) << c.name << " axis " << c.axis;
+    EXPECT_LE(b.size(c.axis), c.hi) << c.name << " axis " << c.axis;
+    destroyMesh(&m);
+  }
+  // The house stands on the ground; the root's opening is at about y = 120.
+  Mesh house = loadGenerated("H_hous.baf");
+  for (int f = 0; f < house.frameCount; ++f) EXPECT_NEAR(bounds(house, f).lo[1], 0, 0.01) << "frame " << f;
+  destroyMesh(&house);
+  Mesh root = loadGenerated("root.bof");
+  EXPECT_NEAR(bounds(root, 0).hi[1], 120, 6);
+  destroyMesh(&root);
+}
+
+TEST(MeshData, CarpetTilesJoinWithoutASeam) {
+  GL_TEST_CONTEXT();
+  Mesh m = loadGenerated("tapis.bof");
+  std::map<float, int> xs;
+  for (int i = 0; i < m.vertexCount; ++i) xs[m.vertices[i].x]++;
+  EXPECT_GE(xs.size(), 65u) << "at least 64 x 64 quads";
+  // Every vertex on one edge has a partner 400 away on the opposite edge with the same
+  // height and texture coordinates equal up to whole texture periods.
+  int edges = 0;
+  for (int axis = 0; axis < 2; ++axis) {
+    for (int i = 0; i < m.vertexCount; ++i) {
+      const MeshVertex& a = m.vertices[i];
+      float ca = axis ? a.z : a.x;
+      if (ca != -200.0f) continue;
+      bool found = false;
+      for (int j = 0; j < m.vertexCount && !found; ++j) {
+        const MeshVertex& b = m.vertices[j];
+        float cb = axis ? b.z : b.x, other = axis ? (a.x - b.x) : (a.z - b.z);
+        if (cb != 200.0f || other != 0) continue;
+        float du = b.u - a.u, dv = b.v - a.v;
+        found = a.y == b.y && du == std::round(du) && dv == std::round(dv);
+      }
+      EXPECT_TRUE(found) << "edge vertex " << i << " has no seamless partner";
+      ++edges;
+    }
+  }
+  EXPECT_GT(edges, 128);
+  destroyMesh(&m);
+}
+
+TEST(MeshData, KeyframesShowWhatTheScriptsAskFor) {
+  GL_TEST_CONTEXT();
+  // Words: keyframe k shows words 0..k, the others are shrunk to a point.
+  Mesh words = loadGenerated("spch.baf");
+  ASSERT_EQ(words.vertexCount, 16);
+  for (int k = 0; k < 4; ++k)
+    for (int w = 0; w < 4; ++w) {
+      Box b = bounds(words, k, 4 * w, 4 * w + 4);
+      if (w <= k)
+        EXPECT_GT(b.size(0), 60) << "keyframe " << k << " word " << w;
+      else
+        EXPECT_EQ(b.size(0), 0) << "keyframe " << k << " word " << w;
+    }
+  destroyMesh(&words);
+  // Hair that starts hidden has (next to) no surface in keyframe 0.
+  for (const char* name : {"envahipoilA.baf", "envahipoilB.baf", "poildebass.baf", "poilglow.baf"}) {
+    Mesh m = loadGenerated(name);
+    EXPECT_LT(surfaceArea(m, 0), 0.02 * surfaceArea(m, 1)) << name;
+    destroyMesh(&m);
+  }
+  // The television screen stays put while each keyframe maps its own patch of static.
+  Mesh screen = loadGenerated("tele_noiz.baf");
+  for (int a = 0; a < screen.frameCount; ++a)
+    for (int b = a + 1; b < screen.frameCount; ++b) {
+      EXPECT_EQ(vert(screen, a, 0).x, vert(screen, b, 0).x);
+      EXPECT_EQ(vert(screen, a, 7).z, vert(screen, b, 7).z);
+      EXPECT_TRUE(vert(screen, a, 0).u != vert(screen, b, 0).u || vert(screen, a, 0).v != vert(screen, b, 0).v)
+          << "keyframes " << a << " and " << b << " show the same noise";
+    }
+  destroyMesh(&screen);
+  // The greetings: rolled up into a short coil, then flat along 600 units.
+  Mesh ribbon = loadGenerated("grtz.baf");
+  EXPECT_LT(bounds(ribbon, 0).size(0), 20);
+  EXPECT_LT(bounds(ribbon, 1).size(1), 0.01);
+  destroyMesh(&ribbon);
+  // The bottle's lid opens: its top rises above the closed bottle's top.
+  Mesh bottle = loadGenerated("bottle.baf");
+  EXPECT_GT(bounds(bottle, 3).size(2), bounds(bottle, 0).size(2) + 2);
+  destroyMesh(&bottle);
+}
+
+TEST(MeshData, HairTangentsRunFromRootToTip) {
+  GL_TEST_CONTEXT();
+  // Standing bass hair points up; fur ball strands point away from the ball's centre.
+  Mesh hair = loadGenerated("poildebass.baf");
+  double up = 0;
+  for (int i = 0; i < hair.vertexCount; ++i) up += vert(hair, 2, i).ty;
+  EXPECT_GT(up / hair.vertexCount, 0.8);
+  destroyMesh(&hair);
+  Mesh ball = loadGenerated("furball.baf");
+  double out = 0;
+  int strands = 0;
+  for (int i = 0; i < ball.vertexCount; ++i) {
+    const MeshVertex& v = vert(ball, 1, i);
+    float r = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (r < 2.6f) continue;  // the core
+    out += (v.tx * v.x + v.ty * v.y + v.tz * v.z) / r;
+    ++strands;
+  }
+  ASSERT_GT(strands, 10000) << "a dense coat";
+  EXPECT_GT(out / strands, 0.5);
+  destroyMesh(&ball);
+}
+
+TEST(MeshData, GuardSurroundsTheRazorHead) {
+  GL_TEST_CONTEXT();
+  // The razor head stands at (X - 10, 0, 25) turned 180 about Y and 20 about Z, the guard
+  // at (X, 0, 25) unturned: in the guard's frame the head lies inside the guard's bounds.
+  Mesh head = loadGenerated("R2_plas.bof"), guard = loadGenerated("clip.bof");
+  Box g = bounds(guard, 0);
+  float cy = std::cos(180 * 0.017453292f), sy = std::sin(180 * 0.017453292f);
+  float cz = std::cos(20 * 0.017453292f), sz = std::sin(20 * 0.017453292f);
+  int inside = 0;
+  for (int i = 0; i < head.vertexCount; ++i) {
+    const MeshVertex& v = head.vertices[i];
+    float x1 = cz * v.x - sz * v.y, y1 = sz * v.x + cz * v.y, z1 = v.z;   // about Z
+    float x2 = cy * x1 + sy * z1, z2 = -sy * x1 + cy * z1;               // about Y
+    float p[3] = {x2 - 10, y1, z2};
+    bool in = true;
+    for (int k = 0; k < 3; ++k) in &= p[k] >= g.lo[k] - 0.5f && p[k] <= g.hi[k] + 0.5f;
+    inside += in;
+  }
+  EXPECT_GT(inside, head.vertexCount * 9 / 10);
+  destroyMesh(&head);
+  destroyMesh(&guard);
+}
+
+TEST(MeshData, CulledDrawingShowsTheNearSideOfClosedObjects) {
+  GL_TEST_CONTEXT();
+  initGlState();
+  setProjection(&camera, 5, 1000, 240.0f);
+  applyProjection(&camera);
+  // A bubble straight ahead: with back faces culled the depth at the centre must be the
+  // near side's, the same as with culling off (a reversed winding would show the far side).
+  Mesh bubble = loadGenerated("bubl.bof");
+  setCamera(0, 0, -10, 0, 0, 0);
+  placeMesh(&bubble, 0, 0, 0, 0, 0, 0);
+  float depth[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass)
+      glDisable(GL_CULL_FACE);
+    else
+      glEnable(GL_CULL_FACE);
+    clearDepthBuffer();
+    drawMesh(&bubble);
+    glFinish();
+    glReadPixels(512, 384, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth[pass]);
+  }
+  glEnable(GL_CULL_FACE);
+  EXPECT_LT(depth[0], 1.0f) << "nothing drawn";
+  EXPECT_FLOAT_EQ(depth[0], depth[1]);
+  destroyMesh(&bubble);
+  // An open surface seen by its camera: the words from scene 1's pose are drawn culled.
+  Mesh words = loadGenerated("spch.baf");
+  setCamera(0, 0, -80, 0, 0, 0);
+  placeMesh(&words, 0, 0, 300, 0, 0, 0);
+  words.framePosition = 3;
+  interpolateMeshFrame(&words, 3);
+  clearDepthBuffer();
+  drawMesh(&words);
+  glFinish();
+  float d = 1;
+  glReadPixels(512 + 40, 384, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &d);
+  EXPECT_LT(d, 1.0f) << "the words face away from the camera";
+  destroyMesh(&words);
+}
