@@ -196,20 +196,33 @@ Picture makeFence(bool sprouting) {
 
 // ---- Hair colours -------------------------------------------------------------------------
 
-// Strands across u (tileable), shaded from root (v 0) to tip (v 1) through 'shade'; each
-// strand has its own brightness, with darker gaps between strands.
+// Strands across u (tileable), shaded from root (v 0) to tip (v 1) through 'shade'. Each
+// strand is a lane a few pixels wide, painted round (bright middle, dark edges) with its own
+// brightness; the lanes sway gently along v, and a finer second layer adds single hairs.
 static Picture hairStrands(int width, int height, float strandPx, uint32_t seed,
                            Rgba (*shade)(float t)) {
   Picture p = makePicture(width, height, {0, 0, 0, 1});
-  int cells = std::max(1, static_cast<int>(width / strandPx));
+  const int lanes = std::max(1, static_cast<int>(width / strandPx));
+  // Single hairs no thinner than two pixels, or they would alias into moire.
+  const int fineLanes = std::max(lanes, std::min(lanes * 3, width / 2));
+  auto laneLight = [&](float x, int count, uint32_t salt) {
+    float lanePos = x / width * count;
+    int lane = static_cast<int>(std::floor(lanePos));
+    float f = lanePos - lane;
+    int wrapped = ((lane % count) + count) % count;
+    float profile = std::pow(std::sin(3.14159265f * f), 0.7f);
+    return profile * (0.55f + 0.6f * hashUnit(wrapped, 0, seed + salt));
+  };
   shadePixels(p, [&](float u, float v, Rgba) {
-    float wobble = 0.015f * std::sin(v * 6.2831853f * 2 + u * 6.2831853f * 3);
-    float s = fbm((u + wobble) * cells, v * 2, cells, 2, 3, seed);
-    float fine = valueNoise((u + wobble) * cells * 4, 0.5f, cells * 4, 1, seed + 7);
-    float bright = 0.55f + 0.7f * s + 0.25f * (fine - 0.5f);
-    Rgba c = scaleRgb(shade(v), bright);
-    // A sheen band halfway along the strand.
-    float sheen = std::exp(-(v - 0.35f) * (v - 0.35f) * 60.0f) * 0.25f * s;
+    // Sway: whole periods in u and v so the picture still tiles.
+    float sway = strandPx * 0.35f * std::sin(6.2831853f * (v + 2 * u));
+    float x = u * width + sway;
+    float coarse = laneLight(x, lanes, 1);
+    float fine = laneLight(x + strandPx * 0.5f, fineLanes, 2);
+    float light = 0.35f + 0.55f * coarse + 0.3f * fine;
+    Rgba c = scaleRgb(shade(v), light);
+    // A sheen band a third of the way along the strands.
+    float sheen = std::exp(-(v - 0.35f) * (v - 0.35f) * 60.0f) * 0.3f * coarse;
     c = mixRgba(c, rgb8(255, 240, 220), sheen);
     return Rgba{c.r, c.g, c.b, 1};
   });

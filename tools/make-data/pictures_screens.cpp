@@ -79,8 +79,8 @@ static void paintTitle(Picture& p, float cx, float cy, float size, uint64_t seed
                             static_cast<int>(size * 0.012f) + 1);
   paintMask(p, shadow, rgb8(20, 0, 30, 150));
   // Hair first, so the outline covers the roots.
-  sproutLetterHair(p, letters, seed, ink, rgb8(120, 40, 130), size * 0.018f, size * 0.05f,
-                   size * 0.11f, size * 0.012f + 1.0f);
+  sproutLetterHair(p, letters, seed, ink, rgb8(150, 60, 150), size * 0.014f, size * 0.07f,
+                   size * 0.15f, size * 0.014f + 1.0f);
   paintMask(p, outlineMask(letters, outline), ink);
   float top = cy - size * 0.5f;
   paintMaskShaded(p, letters, [&](int x, int y) {
@@ -233,9 +233,9 @@ Picture makeBorders() {
   // Multiplied over every frame: exact white inside, a soft dark rounded frame at the edges.
   Picture p = makePicture(512, 512, rgb8(255, 255, 255));
   shadePixels(p, [](float u, float v, Rgba) {
-    float d = roundRectDistance(u * 1024, v * 768, 34, 34, 1024 - 34, 768 - 34, 110);
-    float dark = smoothstepf(-70.0f, 20.0f, d);
-    float k = 1.0f - 0.88f * dark;
+    float d = roundRectDistance(u * 1024, v * 768, 22, 22, 1024 - 22, 768 - 22, 100);
+    float dark = smoothstepf(-48.0f, 18.0f, d);
+    float k = 1.0f - 0.85f * dark;
     return Rgba{k, k * 0.97f + 0.03f * (1 - dark), k * 0.95f + 0.05f * (1 - dark), 1.0f};
   });
   return p;
