@@ -153,7 +153,7 @@ void sweep(Mix& m, long at, double steps, float fromHz, float toHz, const Send& 
 // arpeggio joining at 8 s and a riser into the break.
 void intro(Mix& m) {
   for (int beat = 0; beat < 28; ++beat)
-    kick(m, frameAtBeat(beat), KICK_SOFT, 0.28f + 0.3f * (float)beat / 28.0f);
+    kick(m, frameAtBeat(beat), KICK_SOFT, 0.1f + 0.45f * (float)beat / 28.0f);
   const float swell[4] = {0.12f, 0.35f, 0.65f, 0.85f};
   for (int c = 0; c < 4; ++c) {
     PadSound p = PAD_WARM;

@@ -102,7 +102,8 @@ void limitPeaks(StereoAudio& audio, float ceiling, int lookahead, float releaseS
   std::vector<float> need((size_t)n);
   for (long i = 0; i < n; ++i) {
     float p = std::max(std::fabs(audio.left[i]), std::fabs(audio.right[i]));
-    need[i] = p > ceiling ? ceiling / p : 1.0f;
+    // A hair under the exact ratio, so that rounding in gain * sample cannot pass the ceiling.
+    need[i] = p > ceiling ? ceiling / p * 0.999999f : 1.0f;
   }
   // Minimum over the coming window [i, i + lookahead] (block-wise prefix and suffix minima).
   const long w = lookahead + 1;
