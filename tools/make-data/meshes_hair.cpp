@@ -63,6 +63,10 @@ BuildMesh furball(int pose) {
 
 // ---- Hair of the giant root (unscaled world units; root's opening at y ~ 112) ----------
 constexpr float CRATER_Y = 111.0f, CRATER_R = 8.0f;
+// The crop leans toward +x and a little toward -z: the scenes' camera looks at the root
+// from the front right, so leaning hair crosses the middle of its view.
+const V3 LEAN{0.92f, 0, -0.25f};
+V3 leaned(V3 p, float amount) { return p + LEAN * (amount * (p.y - CRATER_Y)); }
 
 struct HairRoot {
   V3 p;
@@ -102,6 +106,8 @@ BuildMesh bassHair(int pose) {
       }
       spine.push_back(p);
     }
+    const float leans[4] = {0, 0.9f, 0.45f, 0.6f};
+    for (V3& p : spine) p = leaned(p, leans[pose]);
     float radius = pose == 0 ? 0.001f : 1.05f;
     addStrand(m, spine, radius, radius * 0.3f, 4, out + V3{0.01f, 0, 0}, r.u0, 0.18f);
   }
@@ -124,7 +130,7 @@ BuildMesh glowHalo(float grown) {
       float t = j / 6.0f;
       V3 c = root + V3{0, len * t, 0} + out * (lean * len * t * (0.6f + 0.4f * t));
       float w = width * (0.6f + 0.8f * t) * (i2 - 0.5f);
-      return BuildVertex{c + side * w, (float)i2, t};
+      return BuildVertex{leaned(c + side * w, 0.9f), (float)i2, t};
     });
   }
   return m;

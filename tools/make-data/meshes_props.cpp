@@ -150,7 +150,8 @@ BuildMesh bottle(int frame) {
                            {0.99f, -1.0f}, {1.0f, -5.0f},  {1.0f, -9.0f},  {0.98f, -12.0f}, {0.93f, -13.8f},
                            {0.80f, -14.7f}, {0.5f, -15.0f}, {0, BOTTOM_Y}};
   for (const auto& p : prof) body.push_back({p[0], p[1], bodyV(p[1])});
-  uint32_t first = addRevolution(m, {0, 0, 0}, body, 32, BOTTLE_A, BOTTLE_B, 0, 1);
+  // The label picture carries the brand at u = 0.25 and 0.75: u = 0.25 faces the front.
+  uint32_t first = addRevolution(m, {0, 0, 0}, body, 32, BOTTLE_A, BOTTLE_B, -0.25f, 0.75f);
   // Squeeze: the middle pinched in x, pushed out a little in z.
   transformFrom(m, first, [&](V3 p) {
     float pinch = squeeze[frame] * std::exp(-((p.y - 2) / 9) * ((p.y - 2) / 9));
