@@ -35,7 +35,8 @@ BuildMesh furball(int pose) {
     V3 p{BALL_CORE * std::sin(b) * std::cos(a), BALL_CORE * std::cos(b), BALL_CORE * std::sin(b) * std::sin(a)};
     return BuildVertex{p, i / 4.0f, 0.02f + 0.08f * j / 10};
   });
-  std::vector<V3> dirs = sphereDirections(900, rng);
+  // 260 broad strands: eighty balls are blended every frame, so the coat stays near 4k vertices.
+  std::vector<V3> dirs = sphereDirections(260, rng);
   for (const V3& d : dirs) {
     float len = rng.range(1.5f, 2.0f), phase = rng.range(0, 2 * PI_F), u0 = rng.range(0, 0.85f);
     V3 e1 = normalize(cross(d, std::fabs(d.y) < 0.9f ? V3{0, 1, 0} : V3{1, 0, 0}));
@@ -50,7 +51,7 @@ BuildMesh furball(int pose) {
       if (pose == 2) p = p + V3{d.x, 0, d.z} * (0.5f * len * t * t);               // splaying
       spine.push_back(p);
     }
-    addStrand(m, spine, 0.24f, 0.05f, 3, e1, u0, 0.12f);
+    addStrand(m, spine, 0.46f, 0.08f, 3, e1, u0, 0.12f);
   }
   const float extent = BALL_CORE + 1.8f;
   transformFrom(m, 0, [&](V3 p) {
