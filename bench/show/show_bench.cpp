@@ -82,9 +82,8 @@ int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   if (!createDisplay(0) || !initGlState()) return 1;
-  std::FILE* quiet = std::freopen("/dev/null", "w", stdout);  // the loaders' messages
-  (void)quiet;
   loadAssets();
+  std::fflush(stdout);                // the loaders' messages, if any, before the table
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
