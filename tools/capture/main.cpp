@@ -174,9 +174,14 @@ int main(int argc, char** argv) {
   std::vector<int> atPending = options.atMs;
   std::vector<int> sheetPending = options.sheetPath.empty() ? std::vector<int>() : sceneMiddles();
   std::vector<SheetCell> sheet;
-  int lastWanted = options.toMs;
+  // The run ends with the last frame anything needs: --to for a span (PNG, video, report),
+  // else the last --at time or the last scene's middle.
+  int lastWanted = 0;
+  bool span = !options.videoPath.empty() || !options.reportPath.empty() ||
+              (!options.pngDir.empty() && options.atMs.empty());
+  if (span) lastWanted = options.toMs;
   for (int at : atPending) lastWanted = at > lastWanted ? at : lastWanted;
-  if (!sheetPending.empty()) lastWanted = lastWanted > SHOW_LENGTH_MS ? lastWanted : SHOW_LENGTH_MS;
+  for (int middle : sheetPending) lastWanted = middle > lastWanted ? middle : lastWanted;
 
   std::vector<unsigned char> grab((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3), upright(grab.size());
   long total = (long)std::ceil(lastWanted * (double)options.fps / 1000.0) + 1;
