@@ -1,0 +1,2 @@
+void main() { gl_FragColor = vec4(1.0); }
+

@@ -1,0 +1,4 @@
+varying vec3 t;
+void main() {
+  gl_Position = ftransform();
+}
