@@ -1,4 +1,4 @@
-// Hairy objects: the fur ball of the bouncing field, the hair growing from the giant root
+// Hairy objects: the fur ball of the bouncing field, the hair growing from the hair root
 // (bass-driven crop, glowing halo, long crop) and the carpet tile of the wave scenes.
 // Every strand is a thin closed tube with v running from its root (0) to its tip (1), so
 // the anisotropic light follows the hair and any camera sees it with back faces culled.
@@ -62,8 +62,8 @@ BuildMesh furball(int pose) {
   return m;
 }
 
-// ---- Hair of the giant root (unscaled world units; root's opening at y ~ 112) ----------
-constexpr float CRATER_Y = 111.0f, CRATER_R = 8.0f;
+// ---- Hair of the root (unscaled world units; the root's crater at y ~ 93) -------------
+constexpr float CRATER_Y = 92.8f, CRATER_R = 3.8f;
 // The crop leans toward +x and a little toward -z: the scenes' camera looks at the root
 // from the front right, so leaning hair crosses the middle of its view.
 const V3 LEAN{0.92f, 0, -0.25f};
@@ -88,17 +88,17 @@ std::vector<HairRoot> craterRoots(int count, uint32_t seed) {
 BuildMesh bassHair(int pose) {
   BuildMesh m;
   std::vector<HairRoot> roots = craterRoots(90, 0xba55);
-  const float lengths[4] = {0, 26, 60, 70};
+  const float lengths[4] = {0, 22, 48, 54};
   const float fans[4] = {0, 0.9f, 0.25f, 1.4f};
   for (const HairRoot& r : roots) {
     V3 out{r.p.x / CRATER_R, 0, r.p.z / CRATER_R};
     float len = lengths[pose] * r.len;
-    V3 base = r.p - V3{0, 2.5f, 0};
+    V3 base = r.p - V3{0, 1.5f, 0};
     std::vector<V3> spine;
     const int rings = 9;
     for (int s = 0; s < rings; ++s) {
       float t = s / (rings - 1.0f);
-      V3 p = base + V3{0, 2.5f * (pose > 0), 0} + V3{0, len * t, 0} + out * (fans[pose] * len * 0.45f * t * t);
+      V3 p = base + V3{0, 1.5f * (pose > 0), 0} + V3{0, len * t, 0} + out * (fans[pose] * len * 0.45f * t * t);
       if (pose == 1) p = p + V3{0, -len * 0.25f * t * t, 0} + out * (len * 0.15f * t);  // soft droop
       if (pose == 3) {
         // Wild: zig-zag curls in a plane that turns along the strand.
@@ -109,7 +109,7 @@ BuildMesh bassHair(int pose) {
     }
     const float leans[4] = {0, 0.9f, 0.45f, 0.6f};
     for (V3& p : spine) p = leaned(p, leans[pose]);
-    float radius = pose == 0 ? 0.001f : 1.05f;
+    float radius = pose == 0 ? 0.001f : 0.6f;
     addStrand(m, spine, radius, radius * 0.3f, 4, out + V3{0.01f, 0, 0}, r.u0, 0.18f);
   }
   return m;
@@ -123,10 +123,10 @@ BuildMesh glowHalo(float grown) {
   const int count = 36;
   for (int i = 0; i < count; ++i) {
     float a = 2 * PI_F * (i + rng.range(-0.3f, 0.3f)) / count;
-    float len = rng.range(32, 46) * grown, width = rng.range(4, 7) * (0.2f + 0.8f * grown);
+    float len = rng.range(26, 36) * grown, width = rng.range(3, 5) * (0.2f + 0.8f * grown);
     float lean = rng.range(0.35f, 0.8f);
     V3 out{std::cos(a), 0, std::sin(a)}, side{-std::sin(a), 0, std::cos(a)};
-    V3 root = V3{0, CRATER_Y + 1, 0} + out * 6.0f;
+    V3 root = V3{0, CRATER_Y + 1, 0} + out * 3.5f;
     addGridTwoSided(m, 1, 6, [&](int i2, int j) {
       float t = j / 6.0f;
       V3 c = root + V3{0, len * t, 0} + out * (lean * len * t * (0.6f + 0.4f * t));
@@ -143,7 +143,7 @@ BuildMesh longHair(int pose) {
   std::vector<HairRoot> roots = craterRoots(160, 0x303a);
   for (const HairRoot& r : roots) {
     V3 out{r.p.x / CRATER_R, 0, r.p.z / CRATER_R};
-    float len = 100 * r.len;
+    float len = 72 * r.len;
     const V3 wind = normalize(V3{1, 0, 0.25f});
     std::vector<V3> spine;
     const int rings = 10;
@@ -153,7 +153,7 @@ BuildMesh longHair(int pose) {
       if (pose == 1) {
         // Rises, then arches outward and down.
         p = r.p + V3{0, len * (0.75f * t - 0.25f * t * t), 0} + out * (len * (0.12f + 0.35f * t * t)) * t;
-        p = p + V3{std::cos(r.phase + 6 * t), 0, std::sin(r.phase + 6 * t)} * (2.0f * t);
+        p = p + V3{std::cos(r.phase + 6 * t), 0, std::sin(r.phase + 6 * t)} * (1.5f * t);
       } else {
         // A short rise, then lying along the wind, close to the lip of the root.
         float up = len * 0.12f * (1 - (1 - t) * (1 - t));
@@ -161,7 +161,7 @@ BuildMesh longHair(int pose) {
       }
       spine.push_back(p);
     }
-    addStrand(m, spine, 0.95f, 0.3f, 4, out + V3{0.01f, 0, 0}, r.u0, 0.18f);
+    addStrand(m, spine, 0.55f, 0.18f, 4, out + V3{0.01f, 0, 0}, r.u0, 0.18f);
   }
   return m;
 }

@@ -179,36 +179,41 @@ BuildMesh bubble() {
   return m;
 }
 
-// ---- Giant hair root (unscaled): a bulb about 60 across rising to y = 120 out of a
-// domed patch of skin; the crater at its top is where the hair grows (y ~ 111).
+// ---- Hair root (unscaled): a slender follicle about 30 across at its widest, rising to
+// y = 100 out of a small domed patch of skin 80 across. The crater at its top, where the
+// hair grows (y ~ 93, about 4 across), sits low in the scene cameras' views so that the
+// crop rising out of it crosses the middle of the picture.
+constexpr float ROOT_WIDTH = 0.5f, ROOT_HEIGHT = 0.8f, ROOT_TOP = 100.0f, SKIN_R = 40.0f;
 BuildMesh hairRoot() {
   BuildMesh m;
   std::vector<ProfilePoint> bulb;
+  // Profile drawn for a lip at y = 120; squeezed below into the follicle's own size.
   const float prof[][2] = {{0, 110},  {4, 110.2f}, {8, 111},  {10.5f, 114}, {12, 118},  {13.5f, 120},
                            {15.2f, 119.5f}, {15.8f, 117}, {14.5f, 112}, {12.8f, 104}, {12.5f, 96}, {13.5f, 86},
                            {17, 74},  {23, 60},    {28, 46},  {30, 36},    {29, 26},   {26, 16},
                            {23, 8},   {22, 2},     {21.5f, -4}};
-  for (const auto& p : prof) bulb.push_back({p[0], p[1], (120 - p[1]) / 125});
+  for (const auto& p : prof)
+    bulb.push_back({p[0] * ROOT_WIDTH, ROOT_TOP - (120 - p[1]) * ROOT_HEIGHT, (120 - p[1]) / 125});
   uint32_t first = addRevolution(m, {0, 0, 0}, bulb, 36, 1, 1, 0, 1);
   // A few soft lobes so the bulb does not read as a perfect lathe shape.
   transformFrom(m, first, [&](V3 p) {
-    float a = std::atan2(p.z, p.x), w = smooth01((100 - p.y) / 40) * smooth01((p.y + 4) / 20);
-    float k = 1 + 0.06f * w * std::sin(3 * a + 0.5f) + 0.03f * w * std::sin(5 * a + p.y * 0.05f);
+    float a = std::atan2(p.z, p.x), w = smooth01((80 - p.y) / 32) * smooth01((p.y + 4) / 16);
+    float k = 1 + 0.08f * w * std::sin(3 * a + 0.5f) + 0.04f * w * std::sin(5 * a + p.y * 0.06f);
     return V3{p.x * k, p.y, p.z * k};
   });
-  // Skin patch: a domed slab 220 across with gentle bumps.
+  // Skin patch: a domed slab with gentle bumps around the follicle.
   std::vector<ProfilePoint> slab;
   for (int k = 0; k <= 10; ++k) {
-    float r = 110.0f * k / 10;
-    slab.push_back({r, 3.0f * (1 - (r / 110) * (r / 110)), r / 230});
+    float r = SKIN_R * k / 10;
+    slab.push_back({r, 2.0f * (1 - (r / SKIN_R) * (r / SKIN_R)), r / (2 * SKIN_R + 10)});
   }
-  const float rim[][2] = {{114, -2}, {113, -8}, {108, -13}, {60, -14}, {0, -14}};
-  for (const auto& p : rim) slab.push_back({p[0], p[1], 0.5f + p[0] / 230});
+  const float rim[][2] = {{SKIN_R + 1.5f, -1.5f}, {SKIN_R + 1, -5}, {SKIN_R - 2, -8}, {20, -8.5f}, {0, -8.5f}};
+  for (const auto& p : rim) slab.push_back({p[0], p[1], 0.5f + p[0] / (2 * SKIN_R + 10)});
   uint32_t skin = addRevolution(m, {0, 0, 0}, slab, 48, 1, 1, 0, 1);
   transformFrom(m, skin, [&](V3 p) {
     float r = std::sqrt(p.x * p.x + p.z * p.z);
-    if (p.y < -1 || r < 20) return p;
-    float bump = 0.8f * std::sin(p.x * 0.11f) * std::sin(p.z * 0.13f) * smooth01((r - 20) / 15) * smooth01((110 - r) / 10);
+    if (p.y < -1 || r < 11) return p;
+    float bump = 0.6f * std::sin(p.x * 0.3f) * std::sin(p.z * 0.35f) * smooth01((r - 11) / 6) * smooth01((SKIN_R - r) / 4);
     return V3{p.x, p.y + bump, p.z};
   });
   return m;
