@@ -5,3 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/build.sh
 ctest --test-dir build --output-on-failure --no-tests=error -j"$(nproc)"
+# The hardening checks (sanitizer build of the whole suite, fuzzing, the bad-data suite,
+# leak checks) take long on two cores: run them with SHOW_HARDENING=1.
+if [ "${SHOW_HARDENING:-0}" = 1 ]; then
+  ./scripts/hardening.sh
+fi
