@@ -17,9 +17,10 @@ targets=("$@")
 build=${FUZZ_BUILD:-build-fuzz}
 data=${DATA:-data}
 
+mkdir -p "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang-14 \
-  -DCMAKE_CXX_COMPILER=clang++-14 -DSHOW_FUZZ=ON -DSHOW_BENCH=OFF >"$build.configure.log" 2>&1 ||
-  { cat "$build.configure.log" >&2; exit 1; }
+  -DCMAKE_CXX_COMPILER=clang++-14 -DSHOW_FUZZ=ON -DSHOW_BENCH=OFF >"$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}") >"$build/fuzz-build.log" 2>&1 ||
   { tail -n 30 "$build/fuzz-build.log" >&2; exit 1; }
 fuzz/seed-corpus.sh "$data" "$build/corpus"

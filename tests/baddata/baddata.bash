@@ -38,41 +38,41 @@ GOOD_BEFORE=$(good_listing)
 # Each expect_* runs once on the capture's output and once on the show's: OUT is its standard
 # output, ERR its standard error, BOXES the captions of the message boxes it showed (for the
 # capture, which has no display, the boxes are the caption lines on its standard error).
-count_text() { grep -oF "$2" "$1" | wc -l; }
+count_text() { grep -a -oF "$2" "$1" | wc -l; }
 expect_count() {   # TEXT N
   local n
   n=$(count_text "$OUT" "$1")
   [ "$n" -eq "$2" ] || fail "$RUN: \"$1\" printed $n times on stdout, expected $2"
 }
 expect_box() {     # CAPTION [TEXT]: the box was shown
-  grep -qxF "$1" "$BOXES" || fail "$RUN: no \"$1\" box (boxes: $(paste -sd, "$BOXES"))"
+  grep -a -qxF "$1" "$BOXES" || fail "$RUN: no \"$1\" box (boxes: $(paste -sd, "$BOXES"))"
   if [ -n "${2:-}" ] && [ "$MODE" = capture ]; then
-    grep -qxF "$1: $2" "$ERR" || fail "$RUN: the \"$1\" line does not say \"$2\""
+    grep -a -qxF "$1: $2" "$ERR" || fail "$RUN: the \"$1\" line does not say \"$2\""
   fi
 }
 expect_no_box() {
-  ! grep -qxF "$1" "$BOXES" || fail "$RUN: unexpected \"$1\" box"
+  ! grep -a -qxF "$1" "$BOXES" || fail "$RUN: unexpected \"$1\" box"
 }
 expect_mesh_lines() {   # PROBLEM: one line per mesh file naming the file and PROBLEM
   local f n
   for f in "${MESH_FILES[@]}"; do
-    n=$(grep -cF "data/$f: malformed mesh file: " "$ERR")
+    n=$(grep -a -cF "data/$f: malformed mesh file: " "$ERR")
     [ "$n" -eq 1 ] || fail "$RUN: $n malformed-file lines for data/$f, expected 1"
-    grep -F "data/$f: malformed mesh file: " "$ERR" | grep -qF "$1" ||
-      fail "$RUN: the line for data/$f does not say \"$1\": $(grep -F "data/$f:" "$ERR")"
+    grep -a -F "data/$f: malformed mesh file: " "$ERR" | grep -a -qF "$1" ||
+      fail "$RUN: the line for data/$f does not say \"$1\": $(grep -a -F "data/$f:" "$ERR")"
   done
 }
 expect_no_mesh_lines() {
-  ! grep -qF ": malformed mesh file: " "$ERR" || fail "$RUN: unexpected malformed-file line: $(grep -m1 -F ': malformed mesh file: ' "$ERR")"
+  ! grep -a -qF ": malformed mesh file: " "$ERR" || fail "$RUN: unexpected malformed-file line: $(grep -a -m1 -F ': malformed mesh file: ' "$ERR")"
 }
 # The shader path when both sources were readable but not valid shaders: the driver's log
 # in a compile or link box (which of them depends on what the bytes happen to be).
 expect_shader_error_box() {
-  grep -qE '^(Vert Shader Compile Error|Frag Shader Compile Error|Shader Linking Error)$' "$BOXES" ||
+  grep -a -qE '^(Vert Shader Compile Error|Frag Shader Compile Error|Shader Linking Error)$' "$BOXES" ||
     fail "$RUN: no shader compile or link box (boxes: $(paste -sd, "$BOXES"))"
 }
 expect_clean_shaders() {
-  ! grep -qE '^(ERROR|Vert Shader Compile Error|Frag Shader Compile Error|Shader Linking Error)$' "$BOXES" ||
+  ! grep -a -qE '^(ERROR|Vert Shader Compile Error|Frag Shader Compile Error|Shader Linking Error)$' "$BOXES" ||
     fail "$RUN: unexpected shader box (boxes: $(paste -sd, "$BOXES"))"
 }
 
@@ -81,7 +81,7 @@ expect_missing() {
   expect_count "$NO_MEMORY" 0
   expect_no_mesh_lines
   expect_box "ERROR" "Cannot open shader file!"
-  [ "$(grep -cxF ERROR "$BOXES")" -eq 2 ] || fail "$RUN: expected two shader-file boxes"
+  [ "$(grep -a -cxF ERROR "$BOXES")" -eq 2 ] || fail "$RUN: expected two shader-file boxes"
   expect_box "TROUBLE WITH BASS!"
 }
 expect_empty() {
@@ -111,7 +111,7 @@ expect_counts() {
   for f in "${MESH_FILES[@]}"; do case "$f" in *.baf) baf=$((baf + 1)) ;; esac; done
   expect_count "$NO_MEMORY" "$baf"
   local n
-  n=$(grep -cF "malformed mesh file: more records than the file can hold" "$ERR")
+  n=$(grep -a -cF "malformed mesh file: more records than the file can hold" "$ERR")
   [ "$n" -eq $((MESH_LOADS - baf)) ] || fail "$RUN: $n 'more records' lines, expected $((MESH_LOADS - baf))"
   expect_clean_shaders
   expect_no_box "TROUBLE WITH BASS!"
@@ -134,7 +134,7 @@ expect_shaders() {   # the vertex source missing, the fragment source random byt
   expect_count "$NOT_FOUND" 0
   expect_no_mesh_lines
   expect_box "ERROR" "Cannot open shader file!"
-  [ "$(grep -cxF ERROR "$BOXES")" -eq 1 ] || fail "$RUN: expected one shader-file box"
+  [ "$(grep -a -cxF ERROR "$BOXES")" -eq 1 ] || fail "$RUN: expected one shader-file box"
   expect_shader_error_box
   expect_no_box "TROUBLE WITH BASS!"
 }
@@ -144,6 +144,7 @@ expect_soundtrack() {   # random bytes: the show runs silent
   expect_clean_shaders
   expect_no_box "TROUBLE WITH BASS!"
 }
+expect_cutsoundtrack() { expect_soundtrack; }   # cut in half: it plays, then stops
 expect_envelope() {   # cut short: the box, the rest zeros
   expect_count "$NOT_FOUND" 0
   expect_no_mesh_lines
@@ -163,6 +164,7 @@ VARIANTS=(
   "header|header|MESHES"
   "shaders|special|"
   "soundtrack|random|$SOUNDTRACK_FILE"
+  "cutsoundtrack|half|$SOUNDTRACK_FILE"
   "envelope|special|"
 )
 

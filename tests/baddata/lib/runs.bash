@@ -12,8 +12,8 @@ SANITIZER_PATTERN='ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:|SUMMAR
 
 # no_sanitizer_report FILE WHAT: fails with the report's first lines when FILE holds one.
 no_sanitizer_report() {
-  if grep -Eq "$SANITIZER_PATTERN" "$1"; then
-    grep -E -m 5 -A 12 "$SANITIZER_PATTERN" "$1" >&2
+  if grep -a -Eq "$SANITIZER_PATTERN" "$1"; then
+    grep -a -E -m 5 -A 12 "$SANITIZER_PATTERN" "$1" >&2
     fail "$2: sanitizer report (full output in $1)"
   fi
 }
@@ -42,17 +42,17 @@ run_capture() {
 start_answering_boxes() {
   (
     while true; do
-      line=$(top_windows | grep -E "$box_line_pattern" | head -n 1)
+      line=$(top_windows | grep -a -E "$box_line_pattern" | head -n 1)
       if [ -n "$line" ]; then
         id=$(echo "$line" | awk '{ print $1 }')
-        if echo "$line" | grep -q '"Fullscreen?"'; then
+        if echo "$line" | grep -a -q '"Fullscreen?"'; then
           xdotool key --window "$id" Escape 2>/dev/null
         else
           echo "$line" | awk -F'"' '{ print $2 }' >>"$WORK/boxes"
           xdotool key --window "$id" Return 2>/dev/null
         fi
         # The same box is answered once: wait until it is gone.
-        for _ in $(seq 1 50); do top_windows | grep -q "^ *$id " || break; sleep 0.1; done
+        for _ in $(seq 1 50); do top_windows | grep -a -q "^ *$id " || break; sleep 0.1; done
       fi
       sleep 0.2
     done
