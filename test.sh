@@ -6,7 +6,8 @@ cd "$(dirname "$0")"
 ./scripts/build.sh
 ctest --test-dir build --output-on-failure --no-tests=error -j"$(nproc)"
 # The hardening checks (sanitizer build of the whole suite, fuzzing, the bad-data suite,
-# leak checks) take long on two cores: skip them with SHOW_HARDENING=0.
-if [ "${SHOW_HARDENING:-1}" = 1 ]; then
+# leak checks) take long on two cores and are not yet measured against CI's time limit:
+# run them with SHOW_HARDENING=1.
+if [ "${SHOW_HARDENING:-0}" = 1 ]; then
   ./scripts/hardening.sh
 fi
