@@ -54,7 +54,14 @@ file_size() { stat -c %s "$1"; }
 break_missing() { rm -f "$1"; }
 break_empty() { : >"$1.new" && replace "$1"; }
 break_half() { head -c $(($(file_size "$1") / 2)) "$1" >"$1.new" && replace "$1"; }
-break_random() { head -c "$(file_size "$1")" /dev/urandom >"$1.new" && replace "$1"; }
+# Random bytes of the same length, the same on every run so that a failure can be replayed:
+# compressed counting, seeded with the file's name, skipping the compressor's fixed header.
+break_random() {
+  local size
+  size=$(file_size "$1")
+  { printf '%s\n' "$(basename "$1")"; seq 1 $((size + 64)); } | gzip -n -1 | tail -c +11 | head -c "$size" >"$1.new"
+  [ "$(file_size "$1.new")" -eq "$size" ] && replace "$1"
+}
 
 # Mesh files only. Tokens are counted across lines: token 2 is the vertex count, token 3
 # the triangle count, token 1 the header word.
