@@ -399,3 +399,38 @@ TEST(MeshData, CulledDrawingShowsTheNearSideOfClosedObjects) {
   EXPECT_LT(d, 1.0f) << "the words face away from the camera";
   destroyMesh(&words);
 }
+
+TEST(MeshData, LongCropCrossesTheSpinningRootsViewThroughout) {
+  GL_TEST_CONTEXT();
+  initGlState();
+  glDisable(GL_CULL_FACE);
+  setProjection(&camera, 5, 1000, 240.0f);
+  applyProjection(&camera);
+  // The spinning scene turns root and crop about the X axis through the origin while its
+  // camera stays beside them: the crop must cover part of the picture at every moment,
+  // blown flat or at rest, and must never reach the camera itself.
+  Mesh hair = loadGenerated("mogn.baf");
+  std::vector<float> depth(1024 * 768);
+  for (int step = 0; step <= 30; ++step) {
+    float u = step * 0.5f;
+    for (float pose : {0.0f, 1.0f}) {
+      setCamera(-6, 125, -14, -1, -35, float(7.3 - 2 * u));
+      placeMesh(&hair, 0, 0, 0, 180, -14 * u, 0);
+      interpolateMeshFrame(&hair, pose);
+      clearDepthBuffer();
+      drawMesh(&hair);
+      glFinish();
+      glReadPixels(0, 0, 1024, 768, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+      int covered = 0;
+      for (float d : depth) covered += d < 1.0f;
+      EXPECT_GT(covered, 1024 * 768 / 50) << "u " << u << " pose " << pose;
+    }
+  }
+  // The camera stands 126 from the axis; the crop stays well inside that.
+  float reach = 0;
+  for (int f = 0; f < hair.frameCount; ++f)
+    for (int i = 0; i < hair.vertexCount; ++i)
+      reach = std::fmax(reach, std::hypot(vert(hair, f, i).y, vert(hair, f, i).z));
+  EXPECT_LT(reach, 116);
+  destroyMesh(&hair);
+}

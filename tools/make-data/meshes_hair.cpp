@@ -2,6 +2,8 @@
 // (bass-driven crop, glowing halo, long crop) and the carpet tile of the wave scenes.
 // Every strand is a thin closed tube with v running from its root (0) to its tip (1), so
 // the anisotropic light follows the hair and any camera sees it with back faces culled.
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "mesh_builder.h"
@@ -137,16 +139,37 @@ BuildMesh glowHalo(float grown) {
   return m;
 }
 
-// Long crop: 0 blown flat by a gust along +x, 1 at rest (a loose fountain).
+// Long crop: 0 blown flat, 1 at rest. A short fountain rises from the crater, and a mane
+// grows from all over the skin patch, reaching out all round the X axis: scene 8 spins the
+// root about that axis with its camera close beside it, so whichever way the root has
+// turned, some of the mane sweeps through the view. Blown flat, every strand is shorter,
+// closer to the patch and swept back against the spin.
+constexpr float MANE_SKIN_R = 40.0f, MANE_TIP_MIN = 72.0f, MANE_TIP_MAX = 108.0f;
+
+// Where the ray from inside the patch (0, -3, 0) + (x0 plane) along angle phi about the X
+// axis leaves the skin patch: its domed top, its flat base or its rim.
+V3 maneRoot(float x0, float phi) {
+  float c = std::cos(phi), s = std::sin(phi);
+  float halfWidth = std::sqrt(MANE_SKIN_R * MANE_SKIN_R - x0 * x0) - 1.5f;
+  float t = 1e9f;
+  if (c > 1e-4f) t = std::min(t, 4.0f / c);    // top at y ~ 1
+  if (c < -1e-4f) t = std::min(t, 5.0f / -c);  // base at y = -8
+  if (std::fabs(s) > 1e-4f) t = std::min(t, halfWidth / std::fabs(s));
+  return V3{x0, -3 + t * c, t * s};
+}
+
 BuildMesh longHair(int pose) {
   BuildMesh m;
-  std::vector<HairRoot> roots = craterRoots(160, 0x303a);
+  // The fountain from the crater, seen as the scenes begin and from scene 7's camera.
+  std::vector<HairRoot> roots = craterRoots(60, 0x303a);
   for (const HairRoot& r : roots) {
     V3 out{r.p.x / CRATER_R, 0, r.p.z / CRATER_R};
-    float len = 72 * r.len;
+    // At rest short enough to pass the spinning scene's camera; blown flat it lies along
+    // the wind, away from the axis that scene spins about, so it may be longer.
+    float len = (pose == 1 ? 36 : 60) * r.len;
     const V3 wind = normalize(V3{1, 0, 0.25f});
     std::vector<V3> spine;
-    const int rings = 10;
+    const int rings = 8;
     for (int s = 0; s < rings; ++s) {
       float t = s / (rings - 1.0f);
       V3 p;
@@ -162,6 +185,39 @@ BuildMesh longHair(int pose) {
       spine.push_back(p);
     }
     addStrand(m, spine, 0.55f, 0.18f, 4, out + V3{0.01f, 0, 0}, r.u0, 0.18f);
+  }
+
+  // The mane.
+  MeshRng rng{0x3a7e};
+  const int count = 420;
+  for (int i = 0; i < count; ++i) {
+    float phi = 2 * PI_F * (i + rng.range(-0.4f, 0.4f)) / count;
+    // Not through the follicle: strands near the top start outside its foot.
+    float x0;
+    V3 root;
+    do {
+      x0 = rng.range(-34, 34);
+      root = maneRoot(x0, phi);
+    } while (root.y > 0 && x0 * x0 + root.z * root.z < 18 * 18);
+    float tipR = rng.range(MANE_TIP_MIN, MANE_TIP_MAX), u0 = rng.range(0, 0.8f), wave = rng.range(0, 2 * PI_F);
+    float curl = rng.range(2, 7);
+    float r0 = std::sqrt(root.y * root.y + root.z * root.z), a0 = std::atan2(root.z, root.y);
+    float a1 = phi, splay = x0 / MANE_SKIN_R * 0.3f;
+    const bool flat = pose == 0;
+    // At rest a gentle trailing curve; blown flat, 0.7 radians back and 20% shorter.
+    float sweep = flat ? 0.7f : 0.12f, reach = flat ? 0.8f : 1.0f;
+    std::vector<V3> spine;
+    const int rings = 10;
+    for (int s = 0; s < rings; ++s) {
+      float t = s / (rings - 1.0f);
+      float rho = lerpf(r0, r0 + (tipR - r0) * reach, t);
+      // The root spins toward +z in this file's frame (turned 180 degrees about Y, then
+      // spun to negative angles about X), so the hair trails toward -z.
+      float a = lerpf(a0, a1, std::min(1.0f, 4 * t)) - sweep * t * std::sqrt(t);
+      float x = x0 + splay * (tipR - r0) * t * (flat ? 0.4f : 1.0f) + curl * std::sin(wave + 5 * t) * t;
+      spine.push_back(V3{x, rho * std::cos(a), rho * std::sin(a)});
+    }
+    addStrand(m, spine, 0.9f, 0.2f, 4, V3{1, 0, 0}, u0, 0.18f);
   }
   return m;
 }
