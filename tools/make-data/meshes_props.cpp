@@ -22,9 +22,9 @@ void faceAll(BuildMesh& m, size_t fromTri, V3 outward) {
 // Keyframe k shows words 0..k; later words are shrunk to their centre point.
 BuildMesh words(int shown) {
   BuildMesh m;
-  const float w = 72, h = 18, step = 76;
+  const float w = 72, h = 32, step = 76;
   for (int k = 0; k < 4; ++k) {
-    float cx = (k - 1.5f) * step, cy = (k % 2 ? -2.0f : 2.0f);
+    float cx = (k - 1.5f) * step, cy = (k % 2 ? -3.0f : 3.0f);
     float s = k <= shown ? 1.0f : 0.0f;
     float v0 = k * 0.25f, v1 = (k + 1) * 0.25f;
     uint32_t bl = m.vertex({cx - s * w / 2, cy - s * h / 2, 0}, 0, v1);

@@ -119,6 +119,9 @@ Picture makeLoading() {
 }
 
 Picture makeWords() {
+  // Each word is painted on a band of the quad's own shape (72 x 32, so 512 x 228), then
+  // squeezed into its 512 x 128 quarter of the atlas; the quad stretches it back.
+  const int bandHeight = 228;
   Picture p = makePicture(512, 512, WORDS_BACKGROUND);
   const Rgba fills[4][2] = {
       {rgb8(255, 60, 170), rgb8(200, 0, 120)},    // pink
@@ -128,20 +131,23 @@ Picture makeWords() {
   };
   const Rgba ink = rgb8(25, 10, 60);
   for (int k = 0; k < 4; ++k) {
-    Mask letters = makeMask(512, 512);
-    float top = 128.0f * k;
+    Picture band = makePicture(512, bandHeight, WORDS_BACKGROUND);
+    Mask letters = makeMask(512, bandHeight);
     // Margin for the outline, the shadow and the band edge: nothing of one word may reach
     // the next band, also in the smaller mipmaps.
-    drawTextMask(letters, BOLD, TAGLINE_WORDS[k], 256, top + 62, 512 - 44, 128 - 48, 1000);
-    paintMask(p, blurredMask(shiftedMask(outlineMask(letters, 7), 3, 4), 2), rgb8(0, 60, 80, 160));
-    paintMask(p, outlineMask(letters, 7), ink);
-    paintMaskShaded(p, letters, [&](int x, int y) {
-      float t = clamp01f((y - top - 17) / 94.0f);
+    drawTextMask(letters, BOLD, TAGLINE_WORDS[k], 256, bandHeight / 2.0f, 512 - 48, bandHeight - 84, 1000);
+    paintMask(band, blurredMask(shiftedMask(outlineMask(letters, 9), 4, 6), 3), rgb8(0, 60, 80, 160));
+    paintMask(band, outlineMask(letters, 9), ink);
+    paintMaskShaded(band, letters, [&](int x, int y) {
+      float t = clamp01f((y - 30) / (bandHeight - 60.0f));
       Rgba c = mixRgba(fills[k][0], fills[k][1], t);
       float gloss = 0.45f * (1 - smoothstepf(0.18f, 0.3f, t));
-      float dots = 0.08f * ((x / 6 + y / 6) % 2);
+      float dots = 0.08f * ((x / 8 + y / 8) % 2);
       return mixRgba(c, rgb8(255, 255, 255), gloss * 0.8f + dots);
     });
+    Picture squeezed = resamplePicture(band, 512, 128);
+    for (int y = 0; y < 128; ++y)
+      for (int x = 0; x < 512; ++x) pixelAt(p, x, 128 * k + y) = pixelAt(squeezed, x, y);
   }
   // Hidden parts keep the background colour exactly, also where shadows left some alpha.
   for (Rgba& c : p.px)
