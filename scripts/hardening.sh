@@ -3,7 +3,7 @@
 #   1. the whole project built with AddressSanitizer and UndefinedBehaviorSanitizer
 #      (build-asan/) and every ctest test run in it, except three that render thousands of
 #      frames (the 184-second end-to-end run and two capture tests: the bad-data suite runs
-#      the sanitizer-built capture program and show on ten data sets instead). Leaks are
+#      the sanitizer-built capture program and show on eleven data sets instead). Leaks are
 #      checked by step 4 and the bad-data suite, where the GL drivers can be kept loaded;
 #   2. the five fuzz targets, about 60 s each (build-fuzz/, scripts/fuzz-long.sh);
 #   3. the bad-data suite (tests/baddata/baddata.bash) on broken copies of data/;

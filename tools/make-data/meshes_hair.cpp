@@ -144,13 +144,13 @@ BuildMesh glowHalo(float grown) {
 // root about that axis with its camera close beside it, so whichever way the root has
 // turned, some of the mane sweeps through the view. Blown flat, every strand is shorter,
 // closer to the patch and swept back against the spin.
-constexpr float MANE_SKIN_R = 40.0f, MANE_TIP_MIN = 72.0f, MANE_TIP_MAX = 108.0f;
+constexpr float MANE_TIP_MIN = 72.0f, MANE_TIP_MAX = 108.0f;
 
 // Where the ray from inside the patch (0, -3, 0) + (x0 plane) along angle phi about the X
 // axis leaves the skin patch: its domed top, its flat base or its rim.
 V3 maneRoot(float x0, float phi) {
   float c = std::cos(phi), s = std::sin(phi);
-  float halfWidth = std::sqrt(MANE_SKIN_R * MANE_SKIN_R - x0 * x0) - 1.5f;
+  float halfWidth = std::sqrt(ROOT_SKIN_R * ROOT_SKIN_R - x0 * x0) - 1.5f;
   float t = 1e9f;
   if (c > 1e-4f) t = std::min(t, 4.0f / c);    // top at y ~ 1
   if (c < -1e-4f) t = std::min(t, 5.0f / -c);  // base at y = -8
@@ -202,7 +202,7 @@ BuildMesh longHair(int pose) {
     float tipR = rng.range(MANE_TIP_MIN, MANE_TIP_MAX), u0 = rng.range(0, 0.8f), wave = rng.range(0, 2 * PI_F);
     float curl = rng.range(2, 7);
     float r0 = std::sqrt(root.y * root.y + root.z * root.z), a0 = std::atan2(root.z, root.y);
-    float a1 = phi, splay = x0 / MANE_SKIN_R * 0.3f;
+    float a1 = phi, splay = x0 / ROOT_SKIN_R * 0.3f;
     const bool flat = pose == 0;
     // At rest a gentle trailing curve; blown flat, 0.7 radians back and 20% shorter.
     float sweep = flat ? 0.7f : 0.12f, reach = flat ? 0.8f : 1.0f;

@@ -183,7 +183,7 @@ BuildMesh bubble() {
 // y = 100 out of a small domed patch of skin 80 across. The crater at its top, where the
 // hair grows (y ~ 93, about 4 across), sits low in the scene cameras' views so that the
 // crop rising out of it crosses the middle of the picture.
-constexpr float ROOT_WIDTH = 0.5f, ROOT_HEIGHT = 0.8f, ROOT_TOP = 100.0f, SKIN_R = 40.0f;
+constexpr float ROOT_WIDTH = 0.5f, ROOT_HEIGHT = 0.8f, ROOT_TOP = 100.0f, SKIN_R = ROOT_SKIN_R;
 BuildMesh hairRoot() {
   BuildMesh m;
   std::vector<ProfilePoint> bulb;

@@ -136,8 +136,9 @@ Picture makeWords() {
     // Margin for the outline, the shadow and the band edge: nothing of one word may reach
     // the next band, also in the smaller mipmaps.
     drawTextMask(letters, BOLD, TAGLINE_WORDS[k], 256, bandHeight / 2.0f, 512 - 48, bandHeight - 84, 1000);
-    paintMask(band, blurredMask(shiftedMask(outlineMask(letters, 9), 4, 6), 3), rgb8(0, 60, 80, 160));
-    paintMask(band, outlineMask(letters, 9), ink);
+    Mask outline = outlineMask(letters, 9);
+    paintMask(band, blurredMask(shiftedMask(outline, 4, 6), 3), rgb8(0, 60, 80, 160));
+    paintMask(band, outline, ink);
     paintMaskShaded(band, letters, [&](int x, int y) {
       float t = clamp01f((y - 30) / (bandHeight - 60.0f));
       Rgba c = mixRgba(fills[k][0], fills[k][1], t);
