@@ -3,8 +3,10 @@
 // the cartridge razor with its guard, the strip of shaved skin and the greetings ribbon.
 // Positions are built in world units; the writer scales them to file units (10x for the
 // files the show scales by 0.1, 5x for 0.2).
+#include <cmath>
 #include <vector>
 
+#include "greetings.h"
 #include "mesh_builder.h"
 #include "mesh_groups.h"
 
@@ -383,23 +385,78 @@ BuildMesh skinStrip() {
   return m;
 }
 
-// Greetings ribbon: 600 x 10, from x = 0 toward -x (the text reads toward -x, which is
-// screen right for the scene's camera), v = 0 on its far (-z) edge. rolled = 1: wound
-// into a coil at x = 0 with the text inside, as a ribbon that unrolls along the floor.
-BuildMesh ribbon(float rolled) {
+// ---- Greetings ribbon ---------------------------------------------------------------
+// The finale's camera at its animation position P (the ribbon is shown while its keyframe
+// position 1.4 P - 0.3 runs from 0 to 1) and the screen pixel (x right, y up, 1024 x 768)
+// through which it sees a world point; z of the result is the distance along the view.
+struct FinaleView {
+  V3 eye;
+  M3 turn;
+};
+
+FinaleView finaleView(float P) {
+  float m = 1 - P;
+  const M3 mirror{{{1, 0, 0}, {0, 1, 0}, {0, 0, -1}}};
+  return {{250 * P + 180 * m, 193 * P + 63 * m, 128 * P + 350 * m},
+          mirror * rotX(-37 * P - 20 * m) * rotY(117 * P + 131 * m)};
+}
+
+V3 onScreen(const FinaleView& view, V3 p) {
+  V3 e = view.turn * (p - view.eye);
+  return {512 + 768 * e.x / -e.z, 384 + 768 * e.y / -e.z, -e.z};
+}
+
+float screenGap(V3 a, V3 b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// Greetings ribbon. It is multiplied in without writing depth and the front carpet row is
+// drawn after it, so it shows only on pixels the front row does not cover. It is laid out
+// as a band standing just behind that row's far edge (z = 0), its foot 8 above the carpet,
+// leaning back 30 degrees, where the light back row lies behind it and the dark letters
+// read. It runs from the near left of the picture along -x to the far right and grows
+// taller with distance (about 10 units near, 40 far) so that, seen from the finale's camera
+// at either end of its animation, it is GREETINGS_BAND_PX tall on screen all along; the
+// picture is laid along it at the same density, so the letters keep one size.
+// Keyframe k is that band pulled halfway (PULL) toward the camera of its end of the
+// animation. The camera moves in a straight line at the pace of the keyframe position, so
+// at every moment in between the ribbon hangs halfway along the same lines of sight: the
+// same pixels, but in front of the razor, which would otherwise hide the names.
+// Between the keyframes the text slides from the far end toward the near one, a marquee:
+// at keyframe 0 its first letter stands START px along the ribbon past x = 0, at keyframe
+// 1 it has moved SHIFT px on. The names are ordered so that each stays whole on screen for
+// more than 2 s (the stretch seen whole grows from about 540 to 1000 px as the camera rises).
+BuildMesh ribbon(int key) {
+  const FinaleView views[2] = {finaleView(0.3f / 1.4f), finaleView(1.3f / 1.4f)};
+  const V3 place{-75, 1, 25};   // the scene's placement of the mesh
+  const V3 lean{0, std::cos(radians(30)), -std::sin(radians(30))};
+  const float footY = 8, footZ = -10, START = 135, SHIFT = 3675, PULL = 0.5f;
+  const int xNear = 240, xFar = -620, step = 4;
+  auto foot = [&](float x) { return V3{x, footY, footZ}; };
+  auto height = [&](float x) {
+    float h[2];
+    for (int k = 0; k < 2; ++k) h[k] = screenGap(onScreen(views[k], foot(x)), onScreen(views[k], foot(x) + lean));
+    return GREETINGS_BAND_PX / std::sqrt(h[0] * h[1]);
+  };
+  auto centre = [&](float x) { return foot(x) + lean * (0.5f * height(x)); };
+  // Screen length along the middle of the ribbon from xNear, one unit at a time.
+  std::vector<double> along(xNear - xFar + 1, 0.0);
+  for (int i = 1; i < (int)along.size(); ++i) {
+    float x = float(xNear - i);
+    double d[2];
+    for (int k = 0; k < 2; ++k) d[k] = screenGap(onScreen(views[k], centre(x + 1)), onScreen(views[k], centre(x)));
+    along[i] = along[i - 1] + std::sqrt(d[0] * d[1]);
+  }
+  const double origin = along[xNear];   // at x = 0
   BuildMesh m;
-  const int n = 480;
-  const float len = 600, half = 5, y0 = 3.6f, rOut = 6, rIn = 2;
-  const float turns = len / (2 * PI_F * (rOut + rIn) * 0.5f);
+  const int n = (xNear - xFar) / step;
   addGrid(m, n, 1, false, [&](int i, int j) {
-    float s = len * i / n;
-    V3 flat{-s, y0, 0};
-    float f = s / len, r = lerpf(rOut, rIn, f), phi = 2 * PI_F * turns * f;
-    V3 coil{-r * std::sin(phi), y0 + rOut - r * std::cos(phi), 0};
-    V3 p = lerp(flat, coil, rolled);
-    p.z = j ? half : -half;
-    return BuildVertex{p, f, (float)j};
+    int x = xNear - i * step;
+    V3 p = foot(float(x)) + lean * (j ? 0.0f : height(float(x)));
+    p = views[key].eye + (p - views[key].eye) * PULL;
+    double s = along[xNear - x] - origin;
+    float u = float((s - START + GREETINGS_LEAD_PX + key * SHIFT) / GREETINGS_LENGTH_PX);
+    return BuildVertex{p - place, u, (float)j};   // v = 0 along the top edge
   });
+  faceAll(m, 0, {0, -lean.z, lean.y});
   return m;
 }
 
@@ -426,5 +483,5 @@ void writePropMeshes(const std::string& outDir) {
   writeStaticMesh(outDir, "R2_manch.bof", cartridgeHandle(), 1.0f);
   writeStaticMesh(outDir, "clip.bof", guard(), 1.0f);
   writeStaticMesh(outDir, "skin.bof", skinStrip(), 1.0f);
-  writeAnimatedMesh(outDir, "grtz.baf", {ribbon(1.0f), ribbon(0.0f)}, 1.0f);
+  writeAnimatedMesh(outDir, "grtz.baf", {ribbon(0), ribbon(1)}, 1.0f);
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <string>
 
+#include "greetings.h"
 #include "pictures.h"
 
 const char* const SHOW_TITLE_LINES[2] = {"FOLLICLE", "FEVER"};
@@ -157,17 +158,27 @@ Picture makeWords() {
 }
 
 Picture makeGreetings() {
+  // Shortest names first: the stretch of ribbon seen whole grows as the finale's camera
+  // rises, and the names slide through it at one speed.
   const char* text =
-      "greetings to   the Curl Cartel  *  Bristle Brigade  *  Tangle Union  *  Comb-Over "
-      "Collective  *  Follicle Foundry  *  Mullet Mechanics  *  Static Shock Society  *  Wig "
-      "Wizards  *  Split End Squad  *  the Lather Lords";
-  Picture p = makePicture(4096, 64, rgb8(255, 255, 255));
-  Mask letters = makeMask(4096, 64);
-  drawTextMask(letters, BOLD, text, 2048, 32, 4096 - 48, 40, 46);
-  paintMask(p, letters, rgb8(40, 20, 50));
+      "greetings to \u00b7 Curl Cartel \u00b7 Wig Wizards \u00b7 Lather Lords \u00b7 Tangle Union \u00b7 "
+      "Bristle Brigade \u00b7 Follicle Foundry \u00b7 Split End Squad \u00b7 Mullet Mechanics \u00b7 "
+      "Static Shock Society \u00b7 Comb-Over Collective";
+  // Painted at the size the ribbon shows it (GREETINGS_BAND_PX for the 64 rows), then
+  // squeezed to the file's width; the mesh stretches it back.
+  const float scale = 64 / GREETINGS_BAND_PX, em = GREETINGS_EM_PX * scale;
+  const int wide = int(std::lround(GREETINGS_LENGTH_PX * scale));
+  float textWidth = measureText(BOLD, text, em);
+  Mask letters = makeMask(wide, 64);
+  drawTextMask(letters, BOLD, text, GREETINGS_LEAD_PX * scale + textWidth / 2, 32, textWidth + 8, 56, em);
+  Picture p = makePicture(wide, 64, rgb8(255, 255, 255));
+  // A little heavier than the bold face: the glow laid over the finished frame fills thin
+  // dark strokes with the light around them.
+  paintMask(p, outlineMask(letters, 1.5f), rgb8(28, 16, 40));
+  p = resamplePicture(p, 4096, 64);
   // A thin grey hem along both edges of the ribbon.
   for (int x = 0; x < 4096; ++x)
-    for (int y : {0, 1, 62, 63}) pixelAt(p, x, y) = rgb8(150, 140, 160);
+    for (int y : {0, 63}) pixelAt(p, x, y) = rgb8(190, 180, 200);
   return p;
 }
 
