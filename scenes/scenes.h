@@ -21,7 +21,7 @@ inline int32_t sceneStartMs(int index) { return SceneTable[index].start * SCENE_
 int32_t sceneEndMs(int index);
 
 // ---- Frame sequence (frame.cpp) -----------------------------------------------------------
-// Every frame starts from this clear colour (packed red in the low byte: yellow); the words
+// Every frame starts from this clear colour (red in the low byte, so this is cyan); the words
 // scene queues no background, so it is that scene's backdrop.
 constexpr int32_t FRAME_CLEAR_RGB = 0xFFFF00;
 // The closing: from END_FADE_START_MS the picture fades out, q = ((elapsed - start) / 6000)^2.
