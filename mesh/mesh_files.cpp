@@ -18,6 +18,12 @@
 static const char FILE_NOT_FOUND_MESSAGE[] = "EEEEEEEEEEEK!!!     file not found!!";
 static const char NO_MEMORY_MESSAGE[] = "EEEEEEEEEEEK!!!     not nuff mem!!";
 static const char WRONG_VERTEX_MESSAGE[] = "!!!!!!!WTF! i'm not reading what i'm supposed too!";
+// The loaders' messages go to stdout flushed at once, so they show while loading goes on,
+// in order with stderr, not when the show exits.
+static void loaderMessage(const char* text) {
+  fputs(text, stdout);
+  fflush(stdout);
+}
 static const size_t MAX_HEADER_LENGTH = 11;
 // Every record token needs at least one character and one whitespace byte before it.
 static const uint64_t MIN_VERTEX_RECORD_BYTES = 12;
@@ -189,7 +195,7 @@ static int parseMesh(const char* bytes, size_t size, Mesh* mesh, const char* nam
   if (vertexCount > INT32_MAX || triangleCount > INT32_MAX || frameCount > INT32_MAX ||
       (vertexCount && slots > SIZE_MAX / sizeof(MeshVertex) / vertexCount) ||
       (uint64_t)triangleCount > SIZE_MAX / sizeof(MeshTriangle)) {
-    fputs(NO_MEMORY_MESSAGE, stdout);
+    loaderMessage(NO_MEMORY_MESSAGE);
     return failParse(mesh, MeshOutOfMemory);
   }
   // Counts the rest of the file could not possibly hold.
@@ -207,13 +213,13 @@ static int parseMesh(const char* bytes, size_t size, Mesh* mesh, const char* nam
   // Cleared, so the work slot and the normals and tangents never hold stale memory.
   MeshVertex* vertices = vertexBytes ? (MeshVertex*)calloc(1, vertexBytes) : nullptr;
   if (vertexBytes && !vertices) {
-    fputs(NO_MEMORY_MESSAGE, stdout);
+    loaderMessage(NO_MEMORY_MESSAGE);
     return failParse(mesh, MeshOutOfMemory);
   }
   MeshTriangle* triangles = triangleBytes ? (MeshTriangle*)malloc(triangleBytes) : nullptr;
   if (triangleBytes && !triangles) {
     free(vertices);
-    fputs(NO_MEMORY_MESSAGE, stdout);
+    loaderMessage(NO_MEMORY_MESSAGE);
     return failParse(mesh, MeshOutOfMemory);
   }
   mesh->vertices = vertices;
@@ -228,7 +234,7 @@ static int parseMesh(const char* bytes, size_t size, Mesh* mesh, const char* nam
         !readReal(&reader, &vertex->y) || !readReal(&reader, &vertex->z) ||
         !readReal(&reader, &vertex->u) || !readReal(&reader, &vertex->v))
       return failParse(mesh, MeshMalformed);
-    if (animated && number != r % vertexCount) fputs(WRONG_VERTEX_MESSAGE, stdout);
+    if (animated && number != r % vertexCount) loaderMessage(WRONG_VERTEX_MESSAGE);
   }
   reader.what = "triangle record";
   for (uint32_t t = 0; t < triangleCount; ++t) {
@@ -299,11 +305,11 @@ static void loadMesh(const char* path, Mesh* mesh, bool animated) {
   int read = readWholeFile(path, &bytes, &size);
   int result = MeshParsed;
   if (read == FileMissing) {
-    fputs(FILE_NOT_FOUND_MESSAGE, stdout);
+    loaderMessage(FILE_NOT_FOUND_MESSAGE);
     freeMeshArrays(mesh);
     resetPlacement(mesh);
   } else if (read == FileNoMemory) {
-    fputs(NO_MEMORY_MESSAGE, stdout);
+    loaderMessage(NO_MEMORY_MESSAGE);
     freeMeshArrays(mesh);
     resetPlacement(mesh);
     result = MeshOutOfMemory;

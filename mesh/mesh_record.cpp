@@ -106,12 +106,7 @@ int destroyMesh(Mesh* mesh) {
   // Zeroed names make a second destroy (or a draw) of this Mesh touch no GL object.
   mesh->vertexBuffer = 0;
   mesh->indexBuffer = 0;
-  free(mesh->vertices);
-  free(mesh->triangles);
-  mesh->vertices = nullptr;
-  mesh->triangles = nullptr;
-  mesh->vertexCount = 0;
-  mesh->triangleCount = 0;
+  freeMeshArrays(mesh);
   mesh->texture = -1;
   return 0;
 }

@@ -88,6 +88,21 @@ void setOverrideTexture(TextureId texture);
 void setShaderTexture(TextureId texture);
 void drawRenderQueue();
 
+// One entry as the queue is read back: a mesh with the index of its placement snapshot, a
+// background with its texture, or a command code.
+struct RenderEntry {
+  Mesh* mesh;                         // a mesh entry, else null
+  int32_t code;                       // command code (DrawBackground for a background); 0 for a mesh
+  int32_t value;                      // mesh: index into snapshots; background: texture
+};
+// Reads the entry at slot *at into *entry and moves *at past it; false at the end of the
+// queue (slotCount, capped at the capacity) or where an entry is cut short there. The
+// back end, the tests, the capture report and the benchmarks all read the queue this way.
+bool nextQueueEntry(int32_t* at, RenderEntry* entry);
+// Puts a mesh entry's placement snapshot back on its Mesh and blends its keyframes there,
+// as the back end does before drawing it.
+void restoreQueuedMesh(const RenderEntry& entry);
+
 // ---- Camera and mesh drawing (mesh_draw.cpp) ----------------------------------------------
 struct Camera {
   float position[3];

@@ -125,37 +125,54 @@ static void performCommand(int32_t code) {
   }
 }
 
-void drawRenderQueue() {
-  int32_t i = 0;
+bool nextQueueEntry(int32_t* at, RenderEntry* entry) {
+  int32_t i = *at;
   int32_t count = renderQueue.slotCount;
   if (count > RENDER_QUEUE_SLOTS) count = RENDER_QUEUE_SLOTS;
   // Entries are only ever appended whole, so every entry's slots lie inside count.
-  while (i + 1 < count) {
-    const RenderSlot& head = renderQueue.slots[i];
-    if (head.mesh) {
-      Mesh* mesh = head.mesh;
-      int32_t s = renderQueue.slots[i + 1].value;
-      const float* snap = renderQueue.snapshots + s;
-      mesh->position[0] = snap[0];
-      mesh->position[1] = snap[1];
-      mesh->position[2] = snap[2];
-      mesh->rotationY = snap[3];
-      mesh->rotationX = snap[4];
-      mesh->rotationZ = snap[5];
-      mesh->framePosition = snap[6];
-      interpolateMeshFrame(mesh, mesh->framePosition);
-      drawMesh(mesh);
-      i += 2;
-      continue;
+  if (i < 0 || i + 1 >= count) return false;
+  const RenderSlot& head = renderQueue.slots[i];
+  if (head.mesh) {
+    *entry = {head.mesh, 0, renderQueue.slots[i + 1].value};
+    *at = i + 2;
+    return true;
+  }
+  int32_t code = renderQueue.slots[i + 1].value;
+  if (code == DrawBackground) {
+    if (i + 2 >= count) return false;
+    *entry = {nullptr, code, renderQueue.slots[i + 2].value};
+    *at = i + 3;
+    return true;
+  }
+  *entry = {nullptr, code, 0};
+  *at = i + 2;
+  return true;
+}
+
+void restoreQueuedMesh(const RenderEntry& entry) {
+  Mesh* mesh = entry.mesh;
+  const float* snap = renderQueue.snapshots + entry.value;
+  mesh->position[0] = snap[0];
+  mesh->position[1] = snap[1];
+  mesh->position[2] = snap[2];
+  mesh->rotationY = snap[3];
+  mesh->rotationX = snap[4];
+  mesh->rotationZ = snap[5];
+  mesh->framePosition = snap[6];
+  interpolateMeshFrame(mesh, mesh->framePosition);
+}
+
+void drawRenderQueue() {
+  int32_t at = 0;
+  RenderEntry entry;
+  while (nextQueueEntry(&at, &entry)) {
+    if (entry.mesh) {
+      restoreQueuedMesh(entry);
+      drawMesh(entry.mesh);
+    } else if (entry.code == DrawBackground) {
+      drawScreenQuad(entry.value, 0.0f, 0.0f, 1.0f, 1.0f, -1);
+    } else {
+      performCommand(entry.code);
     }
-    int32_t code = renderQueue.slots[i + 1].value;
-    if (code == DrawBackground) {
-      if (i + 2 >= count) break;
-      drawScreenQuad(renderQueue.slots[i + 2].value, 0.0f, 0.0f, 1.0f, 1.0f, -1);
-      i += 3;
-      continue;
-    }
-    performCommand(code);
-    i += 2;
   }
 }

@@ -1,6 +1,7 @@
 // The scene clock: turns the milliseconds since the music started into the current scene
 // number and the time inside that scene, through the fixed table of scene start times.
 // Owns: SceneTable, sceneIndex, sceneStart.
+#include "app/app.h"
 #include "scenes/scenes.h"
 
 // Start times in units of 2000 ms, ascending; the walk in sceneClock relies on that.
@@ -15,7 +16,7 @@ void sceneClock(int32_t elapsed, int32_t& scene, int32_t& t, float& u) {
   int32_t passed = 0;
   int32_t lastStart = 0;
   while (passed < SCENE_TABLE_SIZE) {
-    int32_t startMs = SceneTable[passed].start * 2000;
+    int32_t startMs = sceneStartMs(passed);
     if (startMs >= elapsed) break;
     lastStart = startMs;
     scene = SceneTable[passed].scene;
@@ -26,4 +27,8 @@ void sceneClock(int32_t elapsed, int32_t& scene, int32_t& t, float& u) {
   sceneIndex = current;
   t = elapsed - sceneStart;
   u = (float)t * 0.0005f;
+}
+
+int32_t sceneEndMs(int index) {
+  return index + 1 < SCENE_TABLE_SIZE ? sceneStartMs(index + 1) : SHOW_LENGTH_MS;
 }

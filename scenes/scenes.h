@@ -12,15 +12,31 @@ struct SceneTableEntry {
   int32_t scene;
 };
 extern const SceneTableEntry SceneTable[SCENE_TABLE_SIZE];
+constexpr int32_t SCENE_START_UNIT_MS = 2000;   // SceneTable's starts count in these
 extern int32_t sceneIndex;            // table index found by the last call, -1 before the first entry
 extern int32_t sceneStart;            // start of the current scene, ms
 void sceneClock(int32_t elapsed, int32_t& scene, int32_t& t, float& u);
+// Start of table entry `index` in ms, and its end: the next entry's start, or the show's end.
+inline int32_t sceneStartMs(int index) { return SceneTable[index].start * SCENE_START_UNIT_MS; }
+int32_t sceneEndMs(int index);
 
 // ---- Frame sequence (frame.cpp) -----------------------------------------------------------
+// Every frame starts from this clear colour (red in the low byte, so this is cyan); the words
+// scene queues no background, so it is that scene's backdrop.
+constexpr int32_t FRAME_CLEAR_RGB = 0xFFFF00;
+// The closing: from END_FADE_START_MS the picture fades out, q = ((elapsed - start) / 6000)^2.
 constexpr int32_t END_FADE_START_MS = 178000;
+constexpr float END_FADE_PER_MS = 0.00016666666f;     // 1/6000: q reaches 1 at the show's end
+// Scene 1 fades in from black over its first FADE_IN_MS.
+constexpr int32_t FADE_IN_MS = 8000;
+constexpr float FADE_IN_PER_MS = 0.000125f;           // 1/8000
 void renderFrame(int32_t elapsed);
 
 // ---- Scene scripts (scene_NN_*.cpp): fill the render queue and set state --------------------
+constexpr int SCENE_COUNT = 10;       // scenes 1..10; scene 0 is the time before the first entry
+using SceneScript = void (*)(int32_t t, float u);
+extern const SceneScript SceneScripts[SCENE_COUNT + 1];   // by scene number; [0] is null
+void runSceneScript(int32_t scene, int32_t t, float u);   // nothing for scene 0 or out of range
 void scene1Script(int32_t t, float u);
 void scene2Script(int32_t t, float u);
 void scene3Script(int32_t t, float u);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shared set-up of run.sh and test.sh: install what is missing, build in Release into
-# build/ (the targets given, or everything), and (re)generate data/ when it is missing or
-# older than its generator.
+# build/ (the targets given, or everything), and (re)generate data/ when it is missing,
+# unfinished or older than its generator (scripts/generate-data.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,10 +16,6 @@ else
 fi
 
 generator=build/tools/make-data/make-data
-stamp=data/.generated
-if [ -x "$generator" ] && { [ ! -f "$stamp" ] || [ "$generator" -nt "$stamp" ]; }; then
-  echo "Generating the data set into data/ ..." >&2
-  rm -f "$stamp"
-  "$generator" --out data
-  touch "$stamp"
+if [ -x "$generator" ]; then
+  ./scripts/generate-data.sh "$generator" data
 fi

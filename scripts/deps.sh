@@ -8,10 +8,14 @@ PACKAGES=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
   libmpg123-dev libfftw3-dev libmp3lame-dev lame
   libfreetype-dev fonts-dejavu-core libpng-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev
   ffmpeg xvfb xdotool x11-utils xfonts-base
-  clang-14 libclang-rt-14-dev valgrind
 )
+# The fuzz build takes any installed clang that has its runtime libraries (libFuzzer, the
+# sanitizers); only when there is none, Debian's default clang and its runtimes.
+if ! "$(dirname "$0")/find-clang.sh" >/dev/null; then
+  PACKAGES+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

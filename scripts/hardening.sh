@@ -5,16 +5,17 @@
 #      frames (the 184-second end-to-end run and two capture tests: the bad-data suite runs
 #      the sanitizer-built capture program and show on eleven data sets instead). Leaks are
 #      checked by step 4 and the bad-data suite, where the GL drivers can be kept loaded;
-#   2. the five fuzz targets, about 60 s each (build-fuzz/, scripts/fuzz-long.sh);
+#   2. the five fuzz targets, each from a fixed seed for a fixed number of inputs (about a
+#      minute each), so the same commit passes or fails the same way every time
+#      (scripts/fuzz-long.sh --fixed, build-fuzz/; long random fuzzing: scripts/fuzz-long.sh);
 #   3. the bad-data suite (tests/baddata/baddata.bash) on broken copies of data/;
 #   4. the leak checks (tests/leaks/leaks.bash).
-# Environment: ASAN_BUILD, FUZZ_BUILD (build folders), FUZZ_SECONDS (per target).
+# Environment: ASAN_BUILD, FUZZ_BUILD (build folders), FUZZ_SEED (the fuzzers' seed).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 asan=${ASAN_BUILD:-build-asan}
 export FUZZ_BUILD=${FUZZ_BUILD:-build-fuzz}
-fuzz_seconds=${FUZZ_SECONDS:-60}
 jobs=$(nproc)
 begin=$(date +%s)
 step() { echo "== hardening: $* ($(($(date +%s) - begin)) s)" >&2; }
@@ -38,8 +39,8 @@ ctest --test-dir "$asan" -j"$jobs" -E "$slow" --timeout 900 --output-on-failure 
   >"$asan/ctest.log" 2>&1 || { grep -E -A 40 'Failed|\*\*\*' "$asan/ctest.log" | tail -n 80 >&2; die "tests in $asan"; }
 grep -E 'tests passed|tests failed' "$asan/ctest.log" >&2
 
-step "fuzzing, ${fuzz_seconds} s per target"
-scripts/fuzz-long.sh "$fuzz_seconds" || die "fuzzing found something"
+step "fuzzing, fixed seed and inputs"
+scripts/fuzz-long.sh --fixed || die "fuzzing found something"
 
 export ASAN_OPTIONS="detect_leaks=1:exitcode=99"
 export LSAN_OPTIONS="suppressions=$ROOT/tests/leaks/lsan.supp:print_suppressions=0"

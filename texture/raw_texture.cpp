@@ -15,6 +15,12 @@ int textureTableReady;
 
 static const char FILE_NOT_FOUND_MESSAGE[] = "EEEEEEEEEEEK!!!     file not found!!";
 static const char NO_MEMORY_MESSAGE[] = "EEEEEEEEEEEK!!!     not nuff mem!!";
+// The loaders' messages go to stdout flushed at once, so they show while loading goes on,
+// in order with stderr, not when the show exits.
+static void loaderMessage(const char* text) {
+  fputs(text, stdout);
+  fflush(stdout);
+}
 static const int MAX_TEXTURE_SIDE = 4096;
 static const int MAX_SIZE_DIGITS = 4;
 
@@ -55,16 +61,16 @@ void readRawPixels(const char* fileName, RawImage* image, int width, int height)
   image->width = 0;
   image->height = 0;
   if (width < 1 || height < 1 || width > MAX_TEXTURE_SIDE || height > MAX_TEXTURE_SIDE) {
-    fputs(FILE_NOT_FOUND_MESSAGE, stdout);   // no picture of that size can exist
+    loaderMessage(FILE_NOT_FOUND_MESSAGE);   // no picture of that size can exist
     return;
   }
   FILE* file = fileName ? fopen(fileName, "rb") : nullptr;
-  if (!file) fputs(FILE_NOT_FOUND_MESSAGE, stdout);
+  if (!file) loaderMessage(FILE_NOT_FOUND_MESSAGE);
   // Cleared: a missing file gives a transparent black picture, a short one a zero tail.
   size_t bytes = (size_t)width * (size_t)height * 4;
   unsigned char* pixels = (unsigned char*)calloc(1, bytes);
   if (!pixels) {
-    fputs(NO_MEMORY_MESSAGE, stdout);
+    loaderMessage(NO_MEMORY_MESSAGE);
     if (file) fclose(file);
     return;
   }
@@ -85,7 +91,7 @@ void loadRawImage(const char* fileName, RawImage* image) {
     image->pixels = nullptr;
     image->width = 0;
     image->height = 0;
-    fputs(FILE_NOT_FOUND_MESSAGE, stdout);
+    loaderMessage(FILE_NOT_FOUND_MESSAGE);
     return;
   }
   readRawPixels(fileName, image, width, height);

@@ -11,42 +11,27 @@
 #include "render/render.h"
 #include "scenes/scenes.h"
 
-static void (*const scripts[SCENE_TABLE_SIZE])(int32_t, float) = {
-    scene1Script, scene2Script, scene3Script, scene4Script, scene5Script,
-    scene6Script, scene7Script, scene8Script, scene9Script, scene10Script};
-
 // The middle of scene `scene` (1..10), in elapsed milliseconds.
 static int32_t sceneMiddle(int scene) {
-  int32_t start = SceneTable[scene - 1].start * 2000;
-  int32_t end = scene < SCENE_TABLE_SIZE ? SceneTable[scene].start * 2000 : SHOW_LENGTH_MS;
-  return (start + end) / 2;
+  return (sceneStartMs(scene - 1) + sceneEndMs(scene - 1)) / 2;
 }
 
 // The CPU side of one frame: the script fills the queue, then every mesh entry is restored
 // from its snapshot and blended, as the queue walk does before drawing.
 static void blendQueue() {
-  for (int i = 0; i < renderQueue.slotCount;) {
-    Mesh* mesh = renderQueue.slots[i].mesh;
-    if (!mesh) {
-      i += renderQueue.slots[i + 1].value == DrawBackground ? 3 : 2;
-      continue;
-    }
-    const float* s = renderQueue.snapshots + renderQueue.slots[i + 1].value;
-    mesh->position[0] = s[0], mesh->position[1] = s[1], mesh->position[2] = s[2];
-    mesh->rotationY = s[3], mesh->rotationX = s[4], mesh->rotationZ = s[5];
-    mesh->framePosition = s[6];
-    interpolateMeshFrame(mesh, mesh->framePosition);
-    i += 2;
-  }
+  int32_t at = 0;
+  RenderEntry entry;
+  while (nextQueueEntry(&at, &entry))
+    if (entry.mesh) restoreQueuedMesh(entry);
 }
 
 static void BM_SceneCpu(benchmark::State& state) {
   int scene = (int)state.range(0);
-  int32_t t = sceneMiddle(scene) - SceneTable[scene - 1].start * 2000;
+  int32_t t = sceneMiddle(scene) - sceneStartMs(scene - 1);
   float u = t * 0.0005f;
   for (auto _ : state) {
     resetRenderQueue();
-    scripts[scene - 1](t, u);
+    runSceneScript(scene, t, u);
     blendQueue();
     benchmark::DoNotOptimize(renderQueue.slotCount);
   }

@@ -21,6 +21,18 @@ std::string toneMp3(const char* name, double seconds = 1.0, double amplitude = 0
 }
 // Each test names its driver itself rather than trusting the environment it was given.
 void useAudioDriver(const char* name) { setenv("SDL_AUDIODRIVER", name, 1); }
+
+// Polls every 10 ms until `done()` holds or `deadlineMs` have passed; true when it held. The
+// deadline is far beyond what a quiet machine needs, so a loaded one only makes it slower.
+template <class Condition>
+bool waitUntil(Condition done, uint32_t deadlineMs = 10000) {
+  uint32_t begin = SDL_GetTicks();
+  while (!done()) {
+    if (SDL_GetTicks() - begin > deadlineMs) return false;
+    SDL_Delay(10);
+  }
+  return true;
+}
 }  // namespace
 
 // A second start closes the first stream (one decoder open, not two) on the same device,
@@ -36,9 +48,9 @@ TEST(MusicDevice, RestartAndStop) {
   uint32_t device = audioDevice;
   EXPECT_NE(device, 0u);
   EXPECT_EQ(mp3DecodersOpen, 1);
-  SDL_Delay(300);
-  float playing = bandLevel(989, 1032);
-  EXPECT_GT(playing, 0.4f);
+  // The device reaches the tone's level (a 0.5 sine) and no more.
+  float playing = 0;
+  EXPECT_TRUE(waitUntil([&] { return (playing = bandLevel(989, 1032)) > 0.4f; })) << playing;
   EXPECT_LT(playing, 0.6f);
   ASSERT_EQ(startMusic(b.c_str()), 1);
   EXPECT_EQ(audioDevice, device);     // not initialised again
@@ -108,7 +120,14 @@ TEST(MusicDevice, DiskDriverPlaysTheStream) {
   setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
   ASSERT_EQ(startMusic(path.c_str()), 1);
   uint32_t started = SDL_GetTicks();
-  SDL_Delay(1200);                    // the whole stream, then silence
+  // The whole stream, then silence: wait until the file holds a second of stereo floats.
+  const long wanted = 44100L * 2 * (long)sizeof(float);
+  EXPECT_TRUE(waitUntil([&] {
+    FILE* played = std::fopen(out.c_str(), "rb");
+    long size = played && std::fseek(played, 0, SEEK_END) == 0 ? std::ftell(played) : 0;
+    if (played) std::fclose(played);
+    return size >= wanted;
+  }));
   EXPECT_EQ(stopMusic(), 1);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);  // closes the device and its file
   double wall = (SDL_GetTicks() - started) / 1000.0;

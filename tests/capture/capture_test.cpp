@@ -56,7 +56,7 @@ struct ReportRow {
 
 // One capture at 60 fps up to the first frame of scene 10 serves every report check.
 TEST(CaptureReport, RowsFollowTheSceneTable) {
-  if (!haveData()) GTEST_SKIP() << "no generated data set in data/";
+  ASSERT_TRUE(haveData()) << "no generated data set in data/ (scripts/build.sh makes it)";
   std::string report = scratchPath("report.csv"), log = scratchPath("log.txt");
   ASSERT_EQ(runCapture("--fps 60 --to 140017 --report " + report, log), 0) << readText(log);
   std::ifstream file(report);
@@ -99,7 +99,7 @@ TEST(CaptureReport, RowsFollowTheSceneTable) {
 }
 
 TEST(CapturePng, OneFrameOfTheWordsIsDeterministic) {
-  if (!haveData()) GTEST_SKIP() << "no generated data set in data/";
+  ASSERT_TRUE(haveData()) << "no generated data set in data/ (scripts/build.sh makes it)";
   std::string first = scratchPath("first"), second = scratchPath("second");
   std::string log = scratchPath("log.txt");
   ASSERT_EQ(runCapture("--at 15000 --png " + first, log), 0) << readText(log);
@@ -122,7 +122,7 @@ TEST(CapturePng, OneFrameOfTheWordsIsDeterministic) {
 }
 
 TEST(CaptureVideo, TwoSecondsWithSound) {
-  if (!haveData()) GTEST_SKIP() << "no generated data set in data/";
+  ASSERT_TRUE(haveData()) << "no generated data set in data/ (scripts/build.sh makes it)";
   if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
   std::string video = scratchPath("clip.mp4"), log = scratchPath("log.txt");
   ASSERT_EQ(runCapture("--fps 25 --from 0 --to 2000 --video " + video, log), 0) << readText(log);

@@ -1,6 +1,7 @@
 // The .bof/.baf loaders: the example files, token layout freedom, the vertex-number check,
 // the messages, and every way a file can be malformed.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -297,6 +298,20 @@ TEST(MeshFiles, LoadersReadFilesAndReportMissingOnes) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), missing + missing);
   expectEmptyMesh(lost);
   EXPECT_EQ(lost.texture, -1);
+  // The message reaches stdout's file as it is written, not when the buffer is flushed at exit.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  std::fflush(stdout);
+  int saved = dup(1);
+  dup2(ends[1], 1);
+  loadAnimatedMesh("data/no such mesh.baf", &lost);
+  dup2(saved, 1);
+  close(saved);
+  close(ends[1]);
+  char written[64] = {};
+  EXPECT_EQ(read(ends[0], written, sizeof written - 1), (ssize_t)missing.size());
+  close(ends[0]);
+  EXPECT_EQ(std::string(written), missing);
 
   // A malformed file through the loader: stderr names the path, stdout stays quiet.
   std::string bad = scratchPath("bad.bof");

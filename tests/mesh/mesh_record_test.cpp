@@ -159,7 +159,7 @@ TEST(MeshRecord, EmptyAndDestroyedMeshesAreSafeEverywhere) {
   EXPECT_EQ(destroyed.vertices, nullptr);
   EXPECT_EQ(destroyed.texture, -1);
   EXPECT_EQ(destroyed.vertexBuffer, 0u);
-  EXPECT_EQ(destroyed.frameCount, 4);        // the frame count stays; there are no vertices
+  EXPECT_EQ(destroyed.frameCount, 0);        // freeMeshArrays clears the frame count with the arrays
   Mesh animatedNoVertices{};
   animatedNoVertices.frameCount = 3;
   for (Mesh* m : {&zero, &failed, &destroyed, &animatedNoVertices}) {

@@ -15,23 +15,16 @@ struct QueueEntry {
 
 inline std::vector<QueueEntry> readQueue() {
   std::vector<QueueEntry> out;
-  int i = 0;
-  while (i < renderQueue.slotCount) {
+  int32_t at = 0;
+  RenderEntry entry;
+  while (nextQueueEntry(&at, &entry)) {
     QueueEntry e{};
-    const RenderSlot& s = renderQueue.slots[i];
-    if (s.mesh) {
-      e.mesh = s.mesh;
-      int at = renderQueue.slots[i + 1].value;
-      for (int k = 0; k < PLACEMENT_SNAPSHOT_SIZE; k++) e.snap[k] = renderQueue.snapshots[at + k];
-      i += 2;
+    e.mesh = entry.mesh;
+    if (entry.mesh) {
+      for (int k = 0; k < PLACEMENT_SNAPSHOT_SIZE; k++) e.snap[k] = renderQueue.snapshots[entry.value + k];
     } else {
-      e.code = renderQueue.slots[i + 1].value;
-      if (e.code == DrawBackground) {
-        e.texture = renderQueue.slots[i + 2].value;
-        i += 3;
-      } else {
-        i += 2;
-      }
+      e.code = entry.code;
+      if (entry.code == DrawBackground) e.texture = entry.value;
     }
     out.push_back(e);
   }

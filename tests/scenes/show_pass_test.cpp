@@ -16,11 +16,7 @@ TEST(ShowPass, EveryFrameTimeFitsTheQueue) {
     ASSERT_GE(scene, 0);
     ASSERT_LE(scene, 10);
     scenesSeen[scene]++;
-    void (*const scripts[])(int32_t, float) = {nullptr,       scene1Script, scene2Script,
-                                                scene3Script,  scene4Script, scene5Script,
-                                                scene6Script,  scene7Script, scene8Script,
-                                                scene9Script,  scene10Script};
-    if (scene > 0) scripts[scene](t, u);
+    runSceneScript(scene, t, u);
     // An entry that did not fit would have been dropped: the busiest frame stays below both
     // capacities with room to spare.
     ASSERT_LE(renderQueue.slotCount, 605) << elapsed;

@@ -1,2 +1,2 @@
 # The soundtrack tests drive the generator's synthesiser and encoder path directly.
-target_link_libraries(${TEST_TARGET} PRIVATE soundtracksynth)
+target_link_libraries(${TEST_TARGET} PRIVATE makedata)

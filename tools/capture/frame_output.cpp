@@ -1,33 +1,14 @@
 // PNG files, the video pipe and the contact sheet of the capture tool.
 #include "frame_output.h"
 
+#include "png_writer.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <png.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-bool writePng(const std::string& path, const unsigned char* rgb, int width, int height) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < height; ++y) png_write_row(png, rgb + (size_t)y * width * 3);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0;
-}
 
 void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height) {
   size_t row = (size_t)width * 3;
@@ -119,5 +100,5 @@ bool writeContactSheet(const std::string& path, const std::vector<SheetCell>& ce
   }
   if (face) FT_Done_Face(face);
   if (library) FT_Done_FreeType(library);
-  return writePng(path, sheet.data(), width, height);
+  return writeRgbPng(path, sheet.data(), width, height);
 }

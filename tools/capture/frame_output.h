@@ -7,9 +7,6 @@
 constexpr int FRAME_WIDTH = 1024;
 constexpr int FRAME_HEIGHT = 768;
 
-// Writes an RGB picture (top row first) as PNG; false on any failure.
-bool writePng(const std::string& path, const unsigned char* rgb, int width, int height);
-
 // Turns a frame as glReadPixels gives it (bottom row first) upright, into `upright`.
 void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height);
 

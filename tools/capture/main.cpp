@@ -24,6 +24,7 @@
 #include "audio/audio.h"
 #include "frame_output.h"
 #include "platform/platform.h"
+#include "png_writer.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -99,24 +100,15 @@ static int32_t frameElapsed(long k, int fps) { return (int32_t)std::lround(k * 1
 // The middle of each scene of the table: the contact sheet shows the first frame at or after it.
 static std::vector<int> sceneMiddles() {
   std::vector<int> middles;
-  for (int i = 0; i < SCENE_TABLE_SIZE; ++i) {
-    int start = SceneTable[i].start * 2000;
-    int end = i + 1 < SCENE_TABLE_SIZE ? SceneTable[i + 1].start * 2000 : SHOW_LENGTH_MS;
-    middles.push_back((start + end) / 2);
-  }
+  for (int i = 0; i < SCENE_TABLE_SIZE; ++i) middles.push_back((sceneStartMs(i) + sceneEndMs(i)) / 2);
   return middles;
 }
 
 static int countMeshEntries() {
   int count = 0;
-  for (int i = 0; i < renderQueue.slotCount;) {
-    if (renderQueue.slots[i].mesh) {
-      ++count;
-      i += 2;
-    } else {
-      i += renderQueue.slots[i + 1].value == DrawBackground ? 3 : 2;  // entries are always whole
-    }
-  }
+  int32_t at = 0;
+  RenderEntry entry;
+  while (nextQueueEntry(&at, &entry)) count += entry.mesh != nullptr;
   return count;
 }
 
@@ -225,7 +217,7 @@ int main(int argc, char** argv) {
     if (toPng) {
       char name[64];
       std::snprintf(name, sizeof name, "/frame-%06d.png", (int)elapsed);
-      if (!writePng(options.pngDir + name, upright.data(), FRAME_WIDTH, FRAME_HEIGHT)) {
+      if (!writeRgbPng(options.pngDir + name, upright.data(), FRAME_WIDTH, FRAME_HEIGHT)) {
         std::fprintf(stderr, "\ncapture: cannot write '%s%s'\n", options.pngDir.c_str(), name);
         ok = false;
       }

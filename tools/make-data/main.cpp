@@ -4,7 +4,8 @@
 //   make-data --check-soundtrack [--out DIR]
 //   make-data --preview-pictures DIR      (a PNG of every picture, nothing else)
 //
-// DIR defaults to "data". The output is byte-identical on every run.
+// DIR defaults to "data". The output is byte-identical on every run. The exit status is 0
+// only when every file was written.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
   if (!previewDir.empty()) {
     std::filesystem::create_directories(previewDir, error);
     writePicturePreviews(previewDir);
-    return 0;
+    return writeFailures() == 0 ? 0 : 1;
   }
   std::filesystem::create_directories(out, error);
   if (error) {
@@ -64,6 +65,10 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "pictures") writePictures(out);
   if (only.empty() || only == "shaders") writeShaders(out);
   if (music.joinable()) music.join();
+  if (int failed = writeFailures()) {
+    std::fprintf(stderr, "make-data: %d files not written into '%s'\n", failed, out.c_str());
+    return 1;
+  }
   progress("done", out.c_str());
   return 0;
 }

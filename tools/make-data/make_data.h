@@ -11,4 +11,9 @@ void writeShaders(const std::string& outDir);     // aniso_light.vert and .frag 
 void writeSoundtrack(const std::string& outDir);  // maronekt-mix6.mp3 and bassloop_low.raw (soundtrack*.cpp)
 int checkSoundtrack(const std::string& dataDir);  // decodes and measures the soundtrack; 0 when it meets its targets
 
-void progress(const char* part, const char* what);   // one line on stderr
+void progress(const char* part, const char* what);   // one line on stderr (the program defines it)
+
+// A file that could not be written: a line on stderr, and one more in writeFailures(), which
+// the program turns into its exit status. Callable from any thread.
+void reportWriteFailure(const std::string& path);
+int writeFailures();

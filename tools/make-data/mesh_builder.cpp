@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "make_data.h"
+
 M3 rotX(float deg) {
   float c = std::cos(radians(deg)), s = std::sin(radians(deg));
   return {{{1, 0, 0}, {0, c, -s}, {0, s, c}}};
@@ -215,13 +217,9 @@ static void appendTriangles(std::string& s, const BuildMesh& m) {
 
 static bool writeText(const std::string& path, const std::string& text) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "make-data: cannot write %s\n", path.c_str());
-    return false;
-  }
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) std::fprintf(stderr, "make-data: error writing %s\n", path.c_str());
+  bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = f && std::fclose(f) == 0 && ok;
+  if (!ok) reportWriteFailure(path);
   return ok;
 }
 

@@ -46,18 +46,12 @@ const std::vector<PictureJob>& pictureJobs() {
 }
 
 void writePictures(const std::string& outDir) {
-  int failed = 0;
   for (const PictureJob& job : pictureJobs()) {
     Picture picture = job.make();
     std::string path = outDir + "/" + job.fileName;
-    if (!writeRaw(path, picture)) {
-      std::fprintf(stderr, "make-data: cannot write '%s'\n", path.c_str());
-      ++failed;
-      continue;
-    }
-    progress("pictures", job.fileName);
+    if (!writeRaw(path, picture)) reportWriteFailure(path);
+    else progress("pictures", job.fileName);
   }
-  if (failed) std::fprintf(stderr, "make-data: %d pictures not written\n", failed);
 }
 
 void writePicturePreviews(const std::string& outDir) {
@@ -65,7 +59,7 @@ void writePicturePreviews(const std::string& outDir) {
     std::string name = job.fileName;
     name = name.substr(0, name.rfind('.')) + ".png";
     std::string path = outDir + "/" + name;
-    if (!writePreviewPng(path, job.make())) std::fprintf(stderr, "make-data: cannot write '%s'\n", path.c_str());
+    if (!writePreviewPng(path, job.make())) reportWriteFailure(path);
     else progress("preview", name.c_str());
   }
 }

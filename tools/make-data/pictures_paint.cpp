@@ -9,9 +9,9 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <png.h>
 
 #include "pictures.h"
+#include "png_writer.h"
 
 #ifndef DEJAVU_FONT_DIR
 #define DEJAVU_FONT_DIR "/usr/share/fonts/truetype/dejavu"
@@ -582,21 +582,5 @@ bool writePreviewPng(const std::string& path, const Picture& p) {
       for (int c = 0; c < 3; ++c)
         rgb[i * 3 + c] = toByte(bytes[i * 4 + c] / 255.0f * a + back * (1 - a));
     }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, p.width, p.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < p.height; ++y) png_write_row(png, &rgb[static_cast<size_t>(y) * p.width * 3]);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
+  return writeRgbPng(path, rgb.data(), p.width, p.height);
 }

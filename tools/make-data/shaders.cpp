@@ -82,7 +82,7 @@ static bool writeText(const std::string& path, const char* text) {
 void writeShaders(const std::string& outDir) {
   for (auto [name, text] : {std::pair{"aniso_light.vert", VERTEX_SOURCE}, std::pair{"aniso_light.frag", FRAGMENT_SOURCE}}) {
     std::string path = outDir + "/" + name;
-    if (!writeText(path, text)) std::fprintf(stderr, "make-data: cannot write '%s'\n", path.c_str());
+    if (!writeText(path, text)) reportWriteFailure(path);
     else progress("shaders", name);
   }
 }

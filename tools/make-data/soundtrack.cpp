@@ -20,11 +20,17 @@ void writeSoundtrack(const std::string& outDir) {
                 20.0 * std::log10(std::max(1e-9f, peakOf(mix))));
   progress("soundtrack", line);
   std::vector<unsigned char> mp3;
-  if (!encodeMp3(mix, LAME_QUALITY, mp3) ||
-      !writeFileBytes(outDir + "/maronekt-mix6.mp3", mp3.data(), mp3.size()))
-    progress("soundtrack", "ERROR: cannot encode or write maronekt-mix6.mp3");
+  bool ok = true;
+  const std::string mp3Path = outDir + "/maronekt-mix6.mp3";
+  if (!encodeMp3(mix, LAME_QUALITY, mp3) || !writeFileBytes(mp3Path, mp3.data(), mp3.size())) {
+    reportWriteFailure(mp3Path);
+    ok = false;
+  }
   std::vector<uint8_t> table = bassEnvelopeTable(renderBassLoopCycle());
-  if (!writeFileBytes(outDir + "/bassloop_low.raw", table.data(), table.size()))
-    progress("soundtrack", "ERROR: cannot write bassloop_low.raw");
-  progress("soundtrack", "maronekt-mix6.mp3 and bassloop_low.raw written");
+  const std::string tablePath = outDir + "/bassloop_low.raw";
+  if (!writeFileBytes(tablePath, table.data(), table.size())) {
+    reportWriteFailure(tablePath);
+    ok = false;
+  }
+  if (ok) progress("soundtrack", "maronekt-mix6.mp3 and bassloop_low.raw written");
 }

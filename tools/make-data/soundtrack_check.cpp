@@ -67,8 +67,7 @@ std::vector<double> decodedLoopEnvelope(const StereoAudio& a, long startFrame) {
 void printScenes(const BandTrack& track) {
   std::printf("scene  from-to (s)   bandLevel(20,90) min/max/mean   bandLevel(2500,3500) min/max/mean\n");
   for (int i = 0; i < SCENE_TABLE_SIZE; ++i) {
-    int32_t from = SceneTable[i].start * 2000;
-    int32_t to = i + 1 < SCENE_TABLE_SIZE ? SceneTable[i + 1].start * 2000 : 184000;
+    int32_t from = sceneStartMs(i), to = sceneEndMs(i);
     Range lo = rangeOf(track, track.low, from, to), hi = rangeOf(track, track.high, from, to);
     std::printf("%5d  %5.0f-%-5.0f   %6.3f %6.3f %6.3f            %7.4f %7.4f %7.4f\n", SceneTable[i].scene,
                 from / 1000.0, to / 1000.0, lo.lo, lo.hi, lo.mean(), hi.lo, hi.hi, hi.mean());

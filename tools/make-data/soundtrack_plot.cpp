@@ -1,12 +1,11 @@
 // The soundtrack's picture: waveform, bandLevel(20, 90) and bandLevel(2500, 3500) over the
 // show's 184 s, one column per 100 ms, scene starts marked and numbered, the scenes' targets
 // drawn as red guide lines. Written as an 8-bit RGB PNG with no time stamp.
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "png_writer.h"
 #include "scenes/scenes.h"
 #include "synth_soundtrack.h"
 
@@ -80,26 +79,6 @@ void bandStrip(Canvas& c, const BandTrack& t, const std::vector<float>& v, int t
   }
 }
 
-bool writePng(const Canvas& c, const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, WIDTH, HEIGHT, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < HEIGHT; ++y) png_write_row(png, c.pixels.data() + (size_t)(3 * y * WIDTH));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
-}
-
 }  // namespace
 
 bool plotSoundtrack(const StereoAudio& decoded, const BandTrack& bands, const std::string& pngPath) {
@@ -147,9 +126,9 @@ bool plotSoundtrack(const StereoAudio& decoded, const BandTrack& bands, const st
   hline(c, LEFT + 960, LEFT + 1280, bandY(highTop, 0.01f, HIGH_SCALE), target, 3);
 
   for (int i = 0; i < SCENE_TABLE_SIZE; ++i) {
-    int x = LEFT + SceneTable[i].start * 20;   // 2000 ms per unit, 100 ms per column
+    int x = LEFT + sceneStartMs(i) / 100;   // 100 ms per column
     for (int top : {waveTop, lowTop, highTop}) vline(c, x, top, top + (top == waveTop ? WAVE_H : BAND_H) - 1, sceneLine, 2);
     number(c, x + 4, TOP - 16, SceneTable[i].scene, 2, label);
   }
-  return writePng(c, pngPath);
+  return writeRgbPng(pngPath, c.pixels.data(), WIDTH, HEIGHT);
 }

@@ -11,7 +11,6 @@
 // animation position (clamped to their own keyframes). Without --scale the file is scaled as the show scales it (0.1 or 0.2 for the files that
 // are, 1 otherwise). Without --camera the view frames keyframe 0 from the front, a little
 // above. Run from the repository root (the shader and its lookup come from data/).
-#include <png.h>
 
 #include <cmath>
 #include <cstdio>
@@ -24,6 +23,7 @@
 
 #include "app/app.h"
 #include "mesh/mesh.h"
+#include "png_writer.h"
 #include "render/render.h"
 #include "texture/texture.h"
 
@@ -60,26 +60,6 @@ void loadAny(const std::string& path, Mesh* m) {
     loadAnimatedMesh(path.c_str(), m);
   else
     loadStaticMesh(path.c_str(), m);
-}
-
-bool writePng(const std::string& path, int w, int h, const std::vector<unsigned char>& rgb) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < h; ++y) png_write_row(png, const_cast<unsigned char*>(&rgb[(size_t)y * w * 3]));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
 }
 
 int usage() {
@@ -235,7 +215,7 @@ int main(int argc, char** argv) {
         }
     swapFrame();
   }
-  if (!writePng(o.out, pw * n, ph, strip)) {
+  if (!writeRgbPng(o.out, strip.data(), pw * n, ph)) {
     std::fprintf(stderr, "preview-mesh: cannot write %s\n", o.out.c_str());
     return 1;
   }
