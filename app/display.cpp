@@ -2,19 +2,39 @@
 #include "app/app.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/offscreen_picture.h"
 #include "platform/platform.h"
 
 int32_t stopFlag;
 unsigned char* frameGrabPixels;
+static int windowWidth = SCREEN_WIDTH, windowHeight = SCREEN_HEIGHT;
 
-int createDisplay(int fullscreen) { return openWindow(SCREEN_WIDTH, SCREEN_HEIGHT, fullscreen); }
+void requestWindowSize(int width, int height) {
+  windowWidth = width > 0 && height > 0 ? width : SCREEN_WIDTH;
+  windowHeight = width > 0 && height > 0 ? height : SCREEN_HEIGHT;
+}
+
+// The frames are drawn at 1024x768 into the offscreen picture and scaled into the window;
+// SHOW_NO_FBO=1 (or a driver without framebuffer objects) draws them straight into it.
+int createDisplay(int fullscreen) {
+  if (!openWindow(windowWidth, windowHeight, fullscreen)) return 0;
+  const char* noFbo = std::getenv("SHOW_NO_FBO");
+  if (!(noFbo && std::strcmp(noFbo, "1") == 0)) openOffscreenPicture(SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  return 1;
+}
 
 void swapFrame() {
   if (frameGrabPixels) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(offscreenPictureOpen() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
     glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, frameGrabPixels);
   }
+  presentOffscreenPicture();
   presentWindow();
 }
 
