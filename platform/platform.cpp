@@ -138,8 +138,19 @@ int openWindow(int width, int height, int fullscreen) {
   }
   if (!window) return 0;
   lastError[0] = 0;
-  if (fullscreen)
-    SDL_SetWindowFullscreen(window, setRequestedMode(window) ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (fullscreen && setRequestedMode(window)) {
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+  } else if (fullscreen) {
+    // Sized to the display first: without a window manager to honour the fullscreen
+    // state, the window would keep its own size.
+    SDL_Rect bounds{};
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+      SDL_SetWindowPosition(window, bounds.x, bounds.y);
+      SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
   SDL_ShowWindow(window);
   SDL_GL_MakeCurrent(window, glContext);
   SDL_GL_SetSwapInterval(1);          // vsync where the driver offers it; no error otherwise
