@@ -18,12 +18,31 @@ void requestWindowSize(int width, int height) {
   windowHeight = width > 0 && height > 0 ? height : SCREEN_HEIGHT;
 }
 
-// The frames are drawn at 1024x768 into the offscreen picture and scaled into the window;
-// SHOW_NO_FBO=1 (or a driver without framebuffer objects) draws them straight into it.
+// Where the frames are drawn. While the window's drawable is exactly 1024x768 they go
+// straight into it, as they always have: a software renderer rasterises a window's buffer
+// (stored top row first) and a framebuffer object a little differently at triangle edges,
+// so only this keeps the pixels, and the capture tool's output, unchanged. At any other
+// size they go into the offscreen picture, which swapFrame scales into the window.
+// SHOW_FBO=0 never uses the picture, SHOW_FBO=1 always does.
+static int pictureChoice;             // 0 by the drawable's size, -1 never, 1 always
+static int pictureFailed;             // no framebuffer object could be made: not tried again
+
+static void choosePicture() {
+  int width = 0, height = 0;
+  drawableSize(&width, &height);
+  bool wanted = pictureChoice > 0 || (pictureChoice == 0 && (width != SCREEN_WIDTH || height != SCREEN_HEIGHT));
+  if (wanted && !offscreenPictureOpen() && !pictureFailed)
+    pictureFailed = !openOffscreenPicture(SCREEN_WIDTH, SCREEN_HEIGHT);
+  else if (!wanted && offscreenPictureOpen())
+    closeOffscreenPicture();
+}
+
 int createDisplay(int fullscreen) {
   if (!openWindow(windowWidth, windowHeight, fullscreen)) return 0;
-  const char* noFbo = std::getenv("SHOW_NO_FBO");
-  if (!(noFbo && std::strcmp(noFbo, "1") == 0)) openOffscreenPicture(SCREEN_WIDTH, SCREEN_HEIGHT);
+  const char* choice = std::getenv("SHOW_FBO");
+  pictureChoice = !choice || !choice[0] ? 0 : std::strcmp(choice, "0") == 0 ? -1 : 1;
+  pictureFailed = 0;
+  choosePicture();
   glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   return 1;
 }
@@ -36,6 +55,7 @@ void swapFrame() {
   }
   presentOffscreenPicture();
   presentWindow();
+  choosePicture();                    // for the next frame, after a resize
 }
 
 void clearColorBuffer(int r, int g, int b) {

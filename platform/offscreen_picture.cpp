@@ -119,10 +119,15 @@ void pictureRectangle(int drawableWidth, int drawableHeight, int width, int heig
   rect[3] = h;
 }
 
+void drawableSize(int* width, int* height) {
+  *width = *height = 0;
+  if (SDL_Window* window = SDL_GL_GetCurrentWindow()) SDL_GL_GetDrawableSize(window, width, height);
+}
+
 void presentOffscreenPicture() {
   if (!framebuffer) return;
   int drawableWidth = 0, drawableHeight = 0;
-  SDL_GL_GetDrawableSize(SDL_GL_GetCurrentWindow(), &drawableWidth, &drawableHeight);
+  drawableSize(&drawableWidth, &drawableHeight);
   if (drawableWidth <= 0 || drawableHeight <= 0) return;
   int rect[4];
   pictureRectangle(drawableWidth, drawableHeight, pictureWidth, pictureHeight, rect);

@@ -1,7 +1,7 @@
-// The offscreen picture: every frame is drawn into a framebuffer object of the show's own
-// size (colour and depth) and presented into the window's drawable at whatever size that
-// is, 4:3 kept, centred, with black bars on the remaining sides. Reading the frame back
-// (the glow capture, the frame grab) reads the picture, so it does not depend on the window.
+// The offscreen picture: a framebuffer object of the show's own size (colour and depth)
+// that frames are drawn into while the window's drawable has another size, presented into
+// the drawable 4:3 kept, centred, with black bars on the remaining sides. While it is
+// bound, reading the frame back (the glow capture, the frame grab) reads the picture.
 #pragma once
 
 // Makes the picture and binds it for all drawing, with a depth buffer of the bits the
@@ -15,6 +15,8 @@ int offscreenPictureOpen();              // 1 while frames are drawn into the pi
 // copy where the sizes match), then binds the picture again. The scissor test, the colour
 // mask and the clear colour are left as the frame set them. Does nothing while closed.
 void presentOffscreenPicture();
+
+void drawableSize(int* width, int* height);  // the current window's drawable in pixels (0, 0 without one)
 
 // Where a picture of width x height lands in a drawable: the largest centred rectangle of
 // its shape. rect is x, y (from the bottom-left corner), width, height.
