@@ -2,20 +2,60 @@
 #include "app/app.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/offscreen_picture.h"
 #include "platform/platform.h"
 
 int32_t stopFlag;
 unsigned char* frameGrabPixels;
+static int windowWidth = SCREEN_WIDTH, windowHeight = SCREEN_HEIGHT;
 
-int createDisplay(int fullscreen) { return openWindow(SCREEN_WIDTH, SCREEN_HEIGHT, fullscreen); }
+void requestWindowSize(int width, int height) {
+  windowWidth = width > 0 && height > 0 ? width : SCREEN_WIDTH;
+  windowHeight = width > 0 && height > 0 ? height : SCREEN_HEIGHT;
+}
+
+// Where the frames are drawn. While the window's drawable is exactly 1024x768 they go
+// straight into it, as they always have: a software renderer rasterises a window's buffer
+// (stored top row first) and a framebuffer object a little differently at triangle edges,
+// so only this keeps the pixels, and the capture tool's output, unchanged. At any other
+// size they go into the offscreen picture, which swapFrame scales into the window.
+// SHOW_FBO=0 never uses the picture, SHOW_FBO=1 always does.
+static int pictureChoice;             // 0 by the drawable's size, -1 never, 1 always
+static int pictureFailed;             // no framebuffer object could be made: not tried again
+
+static void choosePicture() {
+  int width = 0, height = 0;
+  drawableSize(&width, &height);
+  bool wanted = pictureChoice > 0 || (pictureChoice == 0 && (width != SCREEN_WIDTH || height != SCREEN_HEIGHT));
+  if (wanted && !offscreenPictureOpen() && !pictureFailed)
+    pictureFailed = !openOffscreenPicture(SCREEN_WIDTH, SCREEN_HEIGHT);
+  else if (!wanted && offscreenPictureOpen())
+    closeOffscreenPicture();
+}
+
+int createDisplay(int fullscreen) {
+  if (!openWindow(windowWidth, windowHeight, fullscreen)) return 0;
+  const char* choice = std::getenv("SHOW_FBO");
+  pictureChoice = !choice || !choice[0] ? 0 : std::strcmp(choice, "0") == 0 ? -1 : 1;
+  pictureFailed = 0;
+  choosePicture();
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  return 1;
+}
 
 void swapFrame() {
   if (frameGrabPixels) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(offscreenPictureOpen() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
     glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, frameGrabPixels);
   }
+  presentOffscreenPicture();
   presentWindow();
+  choosePicture();                    // for the next frame, after a resize
 }
 
 void clearColorBuffer(int r, int g, int b) {

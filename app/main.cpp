@@ -1,16 +1,25 @@
-// The show's entry point: the start-up question, the window, loading, the timed main loop
-// and the shutdown, in that fixed order.
+// The show's entry point: the command line, the start-up question, the window, loading, the
+// timed main loop and the shutdown, in that fixed order.
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/app.h"
+#include "app/options.h"
 #include "audio/audio.h"
+#include "platform/data_folder.h"
 #include "platform/platform.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
-int main() {
-  int fullscreen = askYesNo("Fullscreen?", nullptr) ? 1 : 0;
+int main(int argc, char** argv) {
+  OptionsResult options = parseShowOptions(argc, argv, &showOptions);
+  if (options != RunShow) return options == ExitAfterHelp ? 0 : 2;
+  setDataFolder(showOptions.dataFolder);
+  warnIfNoDataSet();
+  requestWindowSize(showOptions.windowWidth, showOptions.windowHeight);
+
+  int fullscreen = showOptions.fullscreen >= 0 ? showOptions.fullscreen
+                                               : (askYesNo("Fullscreen?", nullptr) ? 1 : 0);
   if (fullscreen) requestFullscreenMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32);
 
   if (!createDisplay(fullscreen)) {
@@ -24,7 +33,7 @@ int main() {
     return 1;
   }
   loadAssets();
-  startMusic("data/maronekt-mix6.mp3");
+  startMusic(dataPath("maronekt-mix6.mp3"));
   uint32_t startTick = tickCount();
 
   while (!stopFlag) {

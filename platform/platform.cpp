@@ -84,18 +84,24 @@ static void setContextAttributes(int depthBits) {
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
 }
 
-// Gives the requested mode to the window: the closest mode of at least that size, in a
-// 32-bit pixel format when 32 bits were asked for. Applied when the window goes fullscreen.
-static void setRequestedMode(SDL_Window* w) {
-  if (fullscreenWidth <= 0 || fullscreenHeight <= 0) return;
-  SDL_DisplayMode wanted{};
-  wanted.format = fullscreenBits == 32 ? SDL_PIXELFORMAT_RGB888 : 0;
-  wanted.w = fullscreenWidth;
-  wanted.h = fullscreenHeight;
-  SDL_DisplayMode closest{};
+// Gives the requested mode to the window where the display has exactly that size, in a
+// 32-bit pixel format when 32 bits were asked for: one of its listed modes (best refresh
+// rate first), else its desktop mode (some drivers list none). Returns 0 when it has none:
+// the window then covers the desktop at the desktop's own resolution.
+static int setRequestedMode(SDL_Window* w) {
+  if (fullscreenWidth <= 0 || fullscreenHeight <= 0) return 0;
   int display = SDL_GetWindowDisplayIndex(w);
-  if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &wanted, &closest))
-    SDL_SetWindowDisplayMode(w, &closest);
+  if (display < 0) display = 0;
+  int count = SDL_GetNumDisplayModes(display);
+  for (int i = 0; i <= count; ++i) {
+    SDL_DisplayMode mode{};
+    int got = i < count ? SDL_GetDisplayMode(display, i, &mode) : SDL_GetDesktopDisplayMode(display, &mode);
+    if (got != 0) continue;
+    if (mode.w != fullscreenWidth || mode.h != fullscreenHeight) continue;
+    if (fullscreenBits == 32 && SDL_BYTESPERPIXEL(mode.format) != 4) continue;
+    return SDL_SetWindowDisplayMode(w, &mode) == 0 ? 1 : 0;
+  }
+  return 0;
 }
 
 int openWindow(int width, int height, int fullscreen) {
@@ -112,7 +118,10 @@ int openWindow(int width, int height, int fullscreen) {
   }
   // The window is made hidden, given its mode, then shown: a fullscreen window switches
   // the display to that mode as it appears.
-  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN;
+  // Resizable: a window manager may resize or maximise it, and the picture follows the
+  // drawable (in pixels, so a high-density display gets its full resolution).
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE |
+                       SDL_WINDOW_ALLOW_HIGHDPI;
   const int depths[] = {32, 24};      // a 32-bit depth buffer where the driver has one
   for (int depth : depths) {
     setContextAttributes(depth);
@@ -129,9 +138,18 @@ int openWindow(int width, int height, int fullscreen) {
   }
   if (!window) return 0;
   lastError[0] = 0;
-  if (fullscreen) {
-    setRequestedMode(window);
+  if (fullscreen && setRequestedMode(window)) {
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+  } else if (fullscreen) {
+    // Sized to the display first: without a window manager to honour the fullscreen
+    // state, the window would keep its own size.
+    SDL_Rect bounds{};
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+      SDL_SetWindowPosition(window, bounds.x, bounds.y);
+      SDL_SetWindowSize(window, bounds.w, bounds.h);
+    }
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
   SDL_ShowWindow(window);
   SDL_GL_MakeCurrent(window, glContext);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/data_folder.h"
 #include "platform/platform.h"
 #include "render/render.h"
 
@@ -35,12 +36,13 @@ GLint lightVectorLocation = -1, texture0Location = -1, texture1Location = -1;
 
 static bool programLinked;           // a program that failed to link is never made current
 
-static const char* vertexShaderPath = "data/aniso_light.vert";
-static const char* fragmentShaderPath = "data/aniso_light.frag";
+// Null: the file of that name in the data folder.
+static const char* vertexShaderPath;
+static const char* fragmentShaderPath;
 
 void setShaderSourcePaths(const char* vertexPath, const char* fragmentPath) {
-  vertexShaderPath = vertexPath ? vertexPath : "data/aniso_light.vert";
-  fragmentShaderPath = fragmentPath ? fragmentPath : "data/aniso_light.frag";
+  vertexShaderPath = vertexPath;
+  fragmentShaderPath = fragmentPath;
 }
 
 template <typename T>
@@ -147,8 +149,12 @@ void loadShaderProgram() {
   if (!checkShaderExtensions()) return;
   anisoVertexShader = ext::glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
   anisoFragmentShader = ext::glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
-  compileShaderFile(anisoVertexShader, vertexShaderPath, "Vert Shader Compile Error");
-  compileShaderFile(anisoFragmentShader, fragmentShaderPath, "Frag Shader Compile Error");
+  compileShaderFile(anisoVertexShader,
+                    vertexShaderPath ? vertexShaderPath : dataPath("aniso_light.vert"),
+                    "Vert Shader Compile Error");
+  compileShaderFile(anisoFragmentShader,
+                    fragmentShaderPath ? fragmentShaderPath : dataPath("aniso_light.frag"),
+                    "Frag Shader Compile Error");
   // A compile error does not stop the build: the objects are linked as they are.
   anisoProgram = ext::glCreateProgramObjectARB();
   ext::glAttachObjectARB(anisoProgram, anisoVertexShader);

@@ -3,6 +3,7 @@
 // released once at exit. Owns every asset global, each named after its data file.
 #include "app/app.h"
 #include "audio/audio.h"
+#include "platform/data_folder.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -20,149 +21,149 @@ static void tangents(Mesh* mesh) { computeTangents(mesh); }
 static void scale(Mesh* mesh, float k) { scaleMesh(mesh, k); }
 
 void loadAssets() {
-  loadingTex = loadRawTexture("data/loading_1024x512.raw");
+  loadingTex = loadRawTexture(dataPath("loading_1024x512.raw"));
   drawScreenQuad(loadingTex, 0, 0, 1.0f, 1.0f, 0);
   swapFrame();
-  titreTex = loadRawTexture("data/titre_1024x512.raw");
-  setShaderTexture(loadRawTexture("data/blue_aniso_64x64.raw"));
+  titreTex = loadRawTexture(dataPath("titre_1024x512.raw"));
+  setShaderTexture(loadRawTexture(dataPath("blue_aniso_64x64.raw")));
 
-  loadAnimatedMesh("data/furball.baf", &furballMesh);
+  loadAnimatedMesh(dataPath("furball.baf"), &furballMesh);
   scale(&furballMesh, 0.1f);
-  texture(&furballMesh, "data/vrillstripe_256x64.raw");
+  texture(&furballMesh, dataPath("vrillstripe_256x64.raw"));
   normals(&furballMesh);
   tangents(&furballMesh);
 
-  fondShampooTex = loadRawTexture("data/fond_shampoo_512x512.raw");
-  bgGrnTex = loadRawTexture("data/bgGrn_64x64.raw");
-  fondBleuCoinTex = loadRawTexture("data/fond_bleu_coini-inf-droit_512x512.raw");
-  fondBleuBasTex = loadRawTexture("data/fond_bleu_bas_512x512.raw");
-  fondBleuCentreBasTex = loadRawTexture("data/fond_bleucentrebas_512x512.raw");
+  fondShampooTex = loadRawTexture(dataPath("fond_shampoo_512x512.raw"));
+  bgGrnTex = loadRawTexture(dataPath("bgGrn_64x64.raw"));
+  fondBleuCoinTex = loadRawTexture(dataPath("fond_bleu_coini-inf-droit_512x512.raw"));
+  fondBleuBasTex = loadRawTexture(dataPath("fond_bleu_bas_512x512.raw"));
+  fondBleuCentreBasTex = loadRawTexture(dataPath("fond_bleucentrebas_512x512.raw"));
 
-  loadAnimatedMesh("data/spch.baf", &spchMesh);
-  texture(&spchMesh, "data/words_512x512.raw");
+  loadAnimatedMesh(dataPath("spch.baf"), &spchMesh);
+  texture(&spchMesh, dataPath("words_512x512.raw"));
 
-  loadAnimatedMesh("data/H_barr.baf", &hParts[0]);
-  texture(&hParts[0], "data/H_barr_256x256.raw");
+  loadAnimatedMesh(dataPath("H_barr.baf"), &hParts[0]);
+  texture(&hParts[0], dataPath("H_barr_256x256.raw"));
   scale(&hParts[0], 0.1f);
 
-  loadAnimatedMesh("data/H_bout.baf", &hParts[1]);
-  texture(&hParts[1], "data/H_bout_256x256.raw");
+  loadAnimatedMesh(dataPath("H_bout.baf"), &hParts[1]);
+  texture(&hParts[1], dataPath("H_bout_256x256.raw"));
   scale(&hParts[1], 0.1f);
 
-  loadAnimatedMesh("data/H_hous.baf", &hParts[2]);
-  hHous1Tex = loadRawTexture("data/H_hous1_1024x1024.raw");
+  loadAnimatedMesh(dataPath("H_hous.baf"), &hParts[2]);
+  hHous1Tex = loadRawTexture(dataPath("H_hous1_1024x1024.raw"));
   setMeshTexture(&hParts[2], hHous1Tex);
-  hHous2Tex = loadRawTexture("data/H_hous2_1024x1024.raw");
+  hHous2Tex = loadRawTexture(dataPath("H_hous2_1024x1024.raw"));
   scale(&hParts[2], 0.1f);
 
-  loadAnimatedMesh("data/H_port.baf", &hParts[3]);
-  hPort1Tex = loadRawTexture("data/H_port1_256x256.raw");
+  loadAnimatedMesh(dataPath("H_port.baf"), &hParts[3]);
+  hPort1Tex = loadRawTexture(dataPath("H_port1_256x256.raw"));
   setMeshTexture(&hParts[3], hPort1Tex);
-  hPort2Tex = loadRawTexture("data/H_port2_256x256.raw");
+  hPort2Tex = loadRawTexture(dataPath("H_port2_256x256.raw"));
   scale(&hParts[3], 0.1f);
 
-  loadAnimatedMesh("data/H_vitr.baf", &hParts[4]);
-  texture(&hParts[4], "data/chrm2_256x256.raw");
+  loadAnimatedMesh(dataPath("H_vitr.baf"), &hParts[4]);
+  texture(&hParts[4], dataPath("chrm2_256x256.raw"));
   scale(&hParts[4], 0.1f);
   normals(&hParts[4]);
 
-  loadAnimatedMesh("data/H_couettes.baf", &hParts[5]);
-  texture(&hParts[5], "data/darkvrilluv_256x256.raw");
+  loadAnimatedMesh(dataPath("H_couettes.baf"), &hParts[5]);
+  texture(&hParts[5], dataPath("darkvrilluv_256x256.raw"));
   scale(&hParts[5], 0.1f);
   normals(&hParts[5]);
   tangents(&hParts[5]);
 
-  loadAnimatedMesh("data/envahipoilA.baf", &envahipoilAMesh);
-  texture(&envahipoilAMesh, "data/darkvrilluv_256x256.raw");
+  loadAnimatedMesh(dataPath("envahipoilA.baf"), &envahipoilAMesh);
+  texture(&envahipoilAMesh, dataPath("darkvrilluv_256x256.raw"));
   scale(&envahipoilAMesh, 0.1f);
   normals(&envahipoilAMesh);
   tangents(&envahipoilAMesh);
 
-  loadAnimatedMesh("data/envahipoilB.baf", &envahipoilBMesh);
-  texture(&envahipoilBMesh, "data/darkvrilluv_256x256.raw");
+  loadAnimatedMesh(dataPath("envahipoilB.baf"), &envahipoilBMesh);
+  texture(&envahipoilBMesh, dataPath("darkvrilluv_256x256.raw"));
   scale(&envahipoilBMesh, 0.1f);
   normals(&envahipoilBMesh);
   tangents(&envahipoilBMesh);
 
-  loadAnimatedMesh("data/bottle.baf", &bottleMesh);
-  texture(&bottleMesh, "data/bottlTiket_512x512.raw");
+  loadAnimatedMesh(dataPath("bottle.baf"), &bottleMesh);
+  texture(&bottleMesh, dataPath("bottlTiket_512x512.raw"));
   normals(&bottleMesh);
   scale(&bottleMesh, 0.2f);
 
-  bottleEnvTex = loadRawTexture("data/bottleEnv_128x128.raw");
+  bottleEnvTex = loadRawTexture(dataPath("bottleEnv_128x128.raw"));
 
-  loadStaticMesh("data/bubl.bof", &bublMesh);
-  texture(&bublMesh, "data/bubulle_64x64.raw");
+  loadStaticMesh(dataPath("bubl.bof"), &bublMesh);
+  texture(&bublMesh, dataPath("bubulle_64x64.raw"));
   normals(&bublMesh);
   scale(&bublMesh, 0.1f);
 
-  loadStaticMesh("data/root.bof", &rootMesh);
-  texture(&rootMesh, "data/skinEnv_128x128.raw");
+  loadStaticMesh(dataPath("root.bof"), &rootMesh);
+  texture(&rootMesh, dataPath("skinEnv_128x128.raw"));
   normals(&rootMesh);
 
-  loadAnimatedMesh("data/mogn.baf", &mognMesh);
-  texture(&mognMesh, "data/mogn_64x64.raw");
+  loadAnimatedMesh(dataPath("mogn.baf"), &mognMesh);
+  texture(&mognMesh, dataPath("mogn_64x64.raw"));
   normals(&mognMesh);
 
-  loadAnimatedMesh("data/poildebass.baf", &poildebassMesh);
-  texture(&poildebassMesh, "data/mogn_64x64.raw");
+  loadAnimatedMesh(dataPath("poildebass.baf"), &poildebassMesh);
+  texture(&poildebassMesh, dataPath("mogn_64x64.raw"));
   normals(&poildebassMesh);
 
-  loadAnimatedMesh("data/poilglow.baf", &poilglowMesh);
-  texture(&poilglowMesh, "data/effetrevitalisant_256x256.raw");
+  loadAnimatedMesh(dataPath("poilglow.baf"), &poilglowMesh);
+  texture(&poilglowMesh, dataPath("effetrevitalisant_256x256.raw"));
 
-  loadStaticMesh("data/tele.bof", &teleMesh);
-  texture(&teleMesh, "data/tele_1024x1024.raw");
+  loadStaticMesh(dataPath("tele.bof"), &teleMesh);
+  texture(&teleMesh, dataPath("tele_1024x1024.raw"));
   scale(&teleMesh, 0.1f);
 
-  loadStaticMesh("data/tele_chrm.bof", &teleChrmMesh);
-  texture(&teleChrmMesh, "data/chrm2_256x256.raw");
+  loadStaticMesh(dataPath("tele_chrm.bof"), &teleChrmMesh);
+  texture(&teleChrmMesh, dataPath("chrm2_256x256.raw"));
   normals(&teleChrmMesh);
   scale(&teleChrmMesh, 0.1f);
 
-  loadAnimatedMesh("data/tele_noiz.baf", &teleNoizMesh);
-  texture(&teleNoizMesh, "data/scrnoiz_512x512.raw");
+  loadAnimatedMesh(dataPath("tele_noiz.baf"), &teleNoizMesh);
+  texture(&teleNoizMesh, dataPath("scrnoiz_512x512.raw"));
   scale(&teleNoizMesh, 0.1f);
 
-  loadStaticMesh("data/rasoirplat_env.bof", &rasoirplatEnvMesh);
-  texture(&rasoirplatEnvMesh, "data/chrm_256x256.raw");
+  loadStaticMesh(dataPath("rasoirplat_env.bof"), &rasoirplatEnvMesh);
+  texture(&rasoirplatEnvMesh, dataPath("chrm_256x256.raw"));
   normals(&rasoirplatEnvMesh);
 
-  loadStaticMesh("data/rasoirplat_manche.bof", &rasoirplatMancheMesh);
-  texture(&rasoirplatMancheMesh, "data/rasoirplat_manche_256x256.raw");
+  loadStaticMesh(dataPath("rasoirplat_manche.bof"), &rasoirplatMancheMesh);
+  texture(&rasoirplatMancheMesh, dataPath("rasoirplat_manche_256x256.raw"));
   normals(&rasoirplatMancheMesh);
 
-  loadStaticMesh("data/tapis.bof", &tapisMesh);
-  texture(&tapisMesh, "data/vrillstripe_256x64.raw");
+  loadStaticMesh(dataPath("tapis.bof"), &tapisMesh);
+  texture(&tapisMesh, dataPath("vrillstripe_256x64.raw"));
   normals(&tapisMesh);
 
-  loadStaticMesh("data/R2_lame.bof", &r2LameMesh);
-  texture(&r2LameMesh, "data/chrm_256x256.raw");
+  loadStaticMesh(dataPath("R2_lame.bof"), &r2LameMesh);
+  texture(&r2LameMesh, dataPath("chrm_256x256.raw"));
   normals(&r2LameMesh);
 
-  loadStaticMesh("data/R2_manch.bof", &r2ManchMesh);
-  texture(&r2ManchMesh, "data/chrm_256x256.raw");
+  loadStaticMesh(dataPath("R2_manch.bof"), &r2ManchMesh);
+  texture(&r2ManchMesh, dataPath("chrm_256x256.raw"));
   normals(&r2ManchMesh);
 
-  loadStaticMesh("data/R2_plas.bof", &r2PlasMesh);
-  texture(&r2PlasMesh, "data/rasoir_256x256.raw");
+  loadStaticMesh(dataPath("R2_plas.bof"), &r2PlasMesh);
+  texture(&r2PlasMesh, dataPath("rasoir_256x256.raw"));
   normals(&r2PlasMesh);
 
-  loadStaticMesh("data/skin.bof", &skinMesh);
-  texture(&skinMesh, "data/skinEnv_128x128.raw");
+  loadStaticMesh(dataPath("skin.bof"), &skinMesh);
+  texture(&skinMesh, dataPath("skinEnv_128x128.raw"));
   normals(&skinMesh);
 
-  loadStaticMesh("data/clip.bof", &clipMesh);
-  texture(&clipMesh, "data/clip_4x4.raw");
+  loadStaticMesh(dataPath("clip.bof"), &clipMesh);
+  texture(&clipMesh, dataPath("clip_4x4.raw"));
 
-  loadAnimatedMesh("data/grtz.baf", &grtzMesh);
-  texture(&grtzMesh, "data/grtz_4096x64.raw");
+  loadAnimatedMesh(dataPath("grtz.baf"), &grtzMesh);
+  texture(&grtzMesh, dataPath("grtz_4096x64.raw"));
   normals(&grtzMesh);
 
-  bords2Tex = loadRawTexture("data/bords2_512x512.raw");
-  whiteTex = loadRawTexture("data/white_32x32.raw");
+  bords2Tex = loadRawTexture(dataPath("bords2_512x512.raw"));
+  whiteTex = loadRawTexture(dataPath("white_32x32.raw"));
 
-  loadBassEnvelope("data/bassloop_low.raw");
+  loadBassEnvelope(dataPath("bassloop_low.raw"));
 
   // Start pose, the values setCamera(0, 50, -100, 0, 0, 0) would set; then the projection.
   setCamera(0, 50, -100, 0, 0, 0);

@@ -56,13 +56,14 @@ start_xvfb() {
   fail "Xvfb did not start"
 }
 
-# Starts the real show from the repository root, without sound hardware.
+# Starts the real show from the repository root, without sound hardware; arguments go to
+# the show.
 start_show() {
   [ -x "$SHOW" ] || fail "no show program at $SHOW"
   # Ahead of other work on the machine where allowed: the tests time the show's reactions.
   local nice=()
   nice -n -5 true 2>/dev/null && nice=(nice -n -5)
-  SDL_AUDIODRIVER=dummy "${nice[@]}" "$SHOW" >"$WORK/show.out" 2>"$WORK/show.err" &
+  SDL_AUDIODRIVER=dummy "${nice[@]}" "$SHOW" "$@" >"$WORK/show.out" 2>"$WORK/show.err" &
   SHOW_PID=$!
   SHOW_START=$(now)
 }
@@ -113,6 +114,27 @@ window_geometry() {
 grab_sum() {
   ffmpeg -nostdin -loglevel error -framerate 100 -probesize 32 -fpsprobesize 0 -analyzeduration 0 -f x11grab -video_size "$1x$2" -i "$DISPLAY+$3,$4" \
     -frames:v 1 -f rawvideo -pix_fmt rgb24 - 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# The colour "R G B" of the screen pixel at X, Y.
+screen_pixel() {
+  ffmpeg -nostdin -loglevel error -probesize 32 -fpsprobesize 0 -analyzeduration 0 -f x11grab -video_size 1x1 \
+    -i "$DISPLAY+$1,$2" -frames:v 1 -f rawvideo -pix_fmt rgb24 - 2>/dev/null | od -An -tu1 | awk '{ print $1, $2, $3 }'
+}
+
+# Scene 1's green background (seen through the veil, the glow and the border): green well
+# above red and blue.
+is_green() { awk -v c="$1" 'BEGIN { split(c, p, " "); exit !(p[2] >= 80 && p[2] > p[1] + 25 && p[2] > p[3] + 25) }'; }
+
+# wait_green X Y SECONDS: waits until scene 1's green shows at X, Y (it fades in from black).
+wait_green() {
+  local i
+  for i in $(seq 1 $(($3 * 2))); do
+    is_green "$(screen_pixel "$1" "$2")" && return 0
+    show_running || return 1
+    sleep 0.5
+  done
+  return 1
 }
 
 # Proves the show is still presenting frames, whatever it draws: an X window left

@@ -1,0 +1,99 @@
+// The command-line parser and the check for a data set where the show looks.
+#include "app/options.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/data_folder.h"
+
+ShowOptions showOptions = {-1, 0, 0, nullptr};
+
+const char* const SHOW_USAGE =
+    "usage: show [--fullscreen | --window] [--size WxH] [--data DIR] [--help]\n"
+    "  --fullscreen  fullscreen without asking (1024x768 where the display has that mode,\n"
+    "                else the desktop's own resolution with the picture scaled)\n"
+    "  --window      a window without asking\n"
+    "  --size WxH    the window's size in pixels, the picture 4:3 inside (default 1024x768)\n"
+    "  --data DIR    read the data set from DIR instead of data/\n"
+    "  --help        print this and exit\n"
+    "With no arguments the show asks \"Fullscreen?\" and reads data/ in the working directory.\n";
+
+static OptionsResult bad(const char* flag, const char* what, const char* value) {
+  if (value)
+    std::fprintf(stderr, "show: %s %s, not '%s'\n%s", flag, what, value, SHOW_USAGE);
+  else
+    std::fprintf(stderr, "show: %s %s\n%s", flag, what, SHOW_USAGE);
+  return BadOptions;
+}
+
+// One side of WxH: 1 to 5 decimal digits, at most 16384.
+static bool parseSide(const char* begin, const char* end, int* side) {
+  if (end <= begin || end - begin > 5) return false;
+  int value = 0;
+  for (const char* c = begin; c < end; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    value = value * 10 + (*c - '0');
+  }
+  if (value < 1 || value > 16384) return false;
+  *side = value;
+  return true;
+}
+
+static bool parseSize(const char* text, int* width, int* height) {
+  const char* x = std::strchr(text, 'x');
+  return x && parseSide(text, x, width) && parseSide(x + 1, text + std::strlen(text), height);
+}
+
+OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
+  *options = {-1, 0, 0, nullptr};
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    // "--flag=value" is taken as "--flag value".
+    char flag[32];
+    const char* value = nullptr;
+    const char* equals = std::strchr(arg, '=');
+    if (std::strncmp(arg, "--", 2) == 0 && equals && equals - arg < (long)sizeof flag) {
+      std::snprintf(flag, sizeof flag, "%.*s", (int)(equals - arg), arg);
+      value = equals + 1;
+    } else {
+      std::snprintf(flag, sizeof flag, "%s", std::strlen(arg) < sizeof flag ? arg : "");
+    }
+    bool takesValue = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--data") == 0;
+    if (takesValue && !value) {
+      if (i + 1 >= argc) return bad(flag, "needs a value", nullptr);
+      value = argv[++i];
+    }
+    if (std::strcmp(flag, "--help") == 0 && !value) {
+      std::fputs(SHOW_USAGE, stdout);
+      return ExitAfterHelp;
+    } else if (std::strcmp(flag, "--fullscreen") == 0 && !value) {
+      options->fullscreen = 1;
+    } else if (std::strcmp(flag, "--window") == 0 && !value) {
+      options->fullscreen = 0;
+    } else if (std::strcmp(flag, "--size") == 0) {
+      if (!parseSize(value, &options->windowWidth, &options->windowHeight))
+        return bad(flag, "takes WxH in pixels, each side 1 to 16384 (e.g. 1280x960)", value);
+    } else if (std::strcmp(flag, "--data") == 0) {
+      if (!value[0]) return bad(flag, "needs a folder", nullptr);
+      options->dataFolder = value;
+    } else {
+      std::fprintf(stderr, "show: ignoring unknown argument '%s' (show --help lists the flags)\n", arg);
+    }
+  }
+  return RunShow;
+}
+
+void warnIfNoDataSet() {
+  if (dataFolderExists()) return;
+  const char* folder = dataFolder();
+  char cwd[4096] = "";
+  if (folder[0] != '/' && !getcwd(cwd, sizeof cwd)) cwd[0] = 0;
+  std::fprintf(stderr,
+               "show: no data set in %s%s%s: run the show from the folder that holds data/, or give "
+               "--data DIR\n",
+               cwd, cwd[0] ? "/" : "", folder);
+  std::fflush(stderr);
+}

@@ -1,0 +1,23 @@
+// The show's command line, for people and scripts. With no arguments the show asks its
+// question, opens the 1024x768 window and reads data/ in the working directory.
+#pragma once
+
+struct ShowOptions {
+  int fullscreen;                     // -1 ask "Fullscreen?", 0 a window, 1 fullscreen
+  int windowWidth, windowHeight;      // the window's size; 0, 0 for 1024x768
+  const char* dataFolder;             // null for "data"
+};
+
+enum OptionsResult { RunShow, ExitAfterHelp, BadOptions };
+
+extern ShowOptions showOptions;       // what main runs with
+extern const char* const SHOW_USAGE;
+
+// Reads the arguments into *options (which starts from the defaults). --help prints the
+// usage on stdout; a known flag with a bad or missing value prints one line and the usage
+// on stderr; an unknown argument is ignored with one warning line on stderr.
+OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options);
+
+// One line on stderr when the data folder is missing, naming where it was looked for and
+// --data; the show then plays on without its files.
+void warnIfNoDataSet();
