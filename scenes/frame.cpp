@@ -7,7 +7,7 @@
 #include "render/render.h"
 #include "scenes/scenes.h"
 
-static void runSceneScript(int32_t scene, int32_t t, float u) {
+void runSceneScript(int32_t scene, int32_t t, float u) {
   switch (scene) {
     case 1: scene1Script(t, u); break;
     case 2: scene2Script(t, u); break;
