@@ -1,0 +1,28 @@
+// Playback controls, used only when their flags are given: start at a time or a scene, pause,
+// jump with the keys, loop. Without them the show plays from 0 to its end and reads Escape
+// alone.
+#pragma once
+#include <cstdint>
+
+struct PlaybackOptions {
+  int32_t fromMs;                     // --from MS, or --scene N (1 ms after its start); 0 by default
+  int controls;                       // --controls: the playback keys
+  int loop;                           // --loop: start again from 0 at the end
+  int display;                        // --window 0, --fullscreen 1, -1: ask (stand-ins, see playback.cpp)
+};
+extern PlaybackOptions playbackOptions;
+
+// One argument with the one after it: 0 when the flag is not a playback flag, else the
+// number of arguments used (1 or 2); -1 for a bad or missing value, with *problem saying
+// what is wrong on one line.
+int parsePlaybackFlag(const char* flag, const char* value, PlaybackOptions* options,
+                      const char** problem);
+extern const char* const PLAYBACK_USAGE;   // the usage lines of these flags
+
+// The show's clock under the controls. startPlayback, once the music started, jumps to
+// --from (picture and sound) and starts the clock.
+void startPlayback();
+int32_t playbackTime();               // the elapsed time of the next frame
+int playbackFrameDue();               // 0 while paused with the picture held
+// After each frame: handles the queued keys and the end of the show; 1 when the show ends.
+int playbackEnded(int32_t elapsed);
