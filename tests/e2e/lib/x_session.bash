@@ -56,13 +56,13 @@ start_xvfb() {
   fail "Xvfb did not start"
 }
 
-# Starts the real show from the repository root, without sound hardware.
+# Starts the real show from the repository root, without sound hardware, with the arguments given.
 start_show() {
   [ -x "$SHOW" ] || fail "no show program at $SHOW"
   # Ahead of other work on the machine where allowed: the tests time the show's reactions.
   local nice=()
   nice -n -5 true 2>/dev/null && nice=(nice -n -5)
-  SDL_AUDIODRIVER=dummy "${nice[@]}" "$SHOW" >"$WORK/show.out" 2>"$WORK/show.err" &
+  SDL_AUDIODRIVER=dummy "${nice[@]}" "$SHOW" "$@" >"$WORK/show.out" 2>"$WORK/show.err" &
   SHOW_PID=$!
   SHOW_START=$(now)
 }
