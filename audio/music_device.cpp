@@ -172,6 +172,8 @@ int seekMusic(int32_t elapsedMs) {
     }
     playStamp.store(SDL_GetPerformanceCounter(), std::memory_order_relaxed);
     playSequence.fetch_add(1, std::memory_order_release);
+  } else {
+    musicStream->decoder.ended = 1;   // a time the stream cannot reach (a cut file): silence
   }
   SDL_UnlockAudioDevice(audioDevice);
   return moved;
