@@ -11,6 +11,7 @@ extern int32_t stopFlag;              // non-zero ends the main loop
 int createDisplay(int fullscreen);    // window at (0, 0) with a current GL context; 1 on success
 void requestWindowSize(int width, int height); // createDisplay's window size; 0, 0 restores 1024x768
 void swapFrame();                     // present the finished frame (scaled when the window is not 1024x768)
+void presentHeldFrame();              // show the last frame again (while paused), no new frame drawn
 void clearColorBuffer(int r, int g, int b);   // low byte of each, times 1/256; clears colour
 void clearColorBufferPacked(int rgb);         // red in the low byte, then green, then blue
 void clearDepthBuffer();                      // depth only

@@ -58,6 +58,20 @@ void swapFrame() {
   choosePicture();                    // for the next frame, after a resize
 }
 
+// While paused the last frame is shown again. Drawn straight into the window, the window
+// keeps it as it is; from the offscreen picture it is scaled in again now and then, so that it
+// follows a resized window.
+static uint32_t heldFrameTick;
+
+void presentHeldFrame() {
+  if (!offscreenPictureOpen()) return;
+  uint32_t now = tickCount();
+  if (now - heldFrameTick < 100) return;
+  heldFrameTick = now;
+  presentOffscreenPicture();
+  presentWindow();
+}
+
 void clearColorBuffer(int r, int g, int b) {
   // Each byte times 1/256, so 255 gives 0.99609375 rather than 1.0.
   glClearColor((r & 0xFF) * 0.00390625f, (g & 0xFF) * 0.00390625f, (b & 0xFF) * 0.00390625f, 1.0f);

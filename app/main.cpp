@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/options.h"
+#include "app/playback.h"
 #include "audio/audio.h"
 #include "platform/data_folder.h"
 #include "platform/platform.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   OptionsResult options = parseShowOptions(argc, argv, &showOptions);
   if (options != RunShow) return options == ExitAfterHelp ? 0 : 2;
   setDataFolder(showOptions.dataFolder);
+  playbackOptions = showOptions.playback;
   warnIfNoDataSet();
   requestWindowSize(showOptions.windowWidth, showOptions.windowHeight);
 
@@ -34,13 +36,17 @@ int main(int argc, char** argv) {
   }
   loadAssets();
   startMusic(dataPath("maronekt-mix6.mp3"));
-  uint32_t startTick = tickCount();
+  startPlayback();
 
   while (!stopFlag) {
-    int32_t elapsed = (int32_t)(tickCount() - startTick);
-    beginEffectsFrame(elapsed);
-    renderFrame(elapsed);
-    stopFlag = (escapeKeyState() != 0) || elapsed >= SHOW_LENGTH_MS;
+    int32_t elapsed = playbackTime();
+    if (playbackFrameDue()) {
+      beginEffectsFrame(elapsed);
+      renderFrame(elapsed);
+    } else {
+      presentHeldFrame();
+    }
+    stopFlag = (escapeKeyState() != 0) || playbackEnded(elapsed);
     sleepMs(1);
   }
 

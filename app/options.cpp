@@ -9,17 +9,28 @@
 
 #include "platform/data_folder.h"
 
-ShowOptions showOptions = {-1, 0, 0, nullptr};
+ShowOptions showOptions = {-1, 0, 0, nullptr, {0, 0, 0}};
 
 const char* const SHOW_USAGE =
-    "usage: show [--fullscreen | --window] [--size WxH] [--data DIR] [--help]\n"
+    "usage: show [--fullscreen | --window] [--size WxH] [--data DIR] [--from MS | --scene N]\n"
+    "            [--controls] [--loop] [--help]\n"
     "  --fullscreen  fullscreen without asking (1024x768 where the display has that mode,\n"
     "                else the desktop's own resolution with the picture scaled)\n"
     "  --window      a window without asking\n"
     "  --size WxH    the window's size in pixels, the picture 4:3 inside (default 1024x768)\n"
     "  --data DIR    read the data set from DIR instead of data/\n"
+    "  --from MS     start at MS milliseconds (0 to 183999), sound from the same point\n"
+    "  --scene N     start at scene N (1 to 10)\n"
+    "  --controls    keys while playing: Space pause, Right/Left 5 s, Page Down/Up scene, Home 0\n"
+    "  --loop        start again from 0 at the end instead of exiting\n"
     "  --help        print this and exit\n"
     "With no arguments the show asks \"Fullscreen?\" and reads data/ in the working directory.\n";
+
+// A bad value: what is wrong on one line, then the usage.
+static OptionsResult badValue(const char* problem, const char* value) {
+  std::fprintf(stderr, "show: %s, not '%s'\n%s", problem, value ? value : "", SHOW_USAGE);
+  return BadOptions;
+}
 
 static OptionsResult bad(const char* flag, const char* what, const char* value) {
   if (value)
@@ -48,9 +59,10 @@ static bool parseSize(const char* text, int* width, int* height) {
 }
 
 OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
-  *options = {-1, 0, 0, nullptr};
+  *options = {-1, 0, 0, nullptr, {0, 0, 0}};
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
+    const char* problem = "";
     // "--flag=value" is taken as "--flag value".
     char flag[32];
     const char* value = nullptr;
@@ -61,7 +73,8 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
     } else {
       std::snprintf(flag, sizeof flag, "%s", std::strlen(arg) < sizeof flag ? arg : "");
     }
-    bool takesValue = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--data") == 0;
+    bool takesValue = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--data") == 0 ||
+                      std::strcmp(flag, "--from") == 0 || std::strcmp(flag, "--scene") == 0;
     if (takesValue && !value) {
       if (i + 1 >= argc) return bad(flag, "needs a value", nullptr);
       value = argv[++i];
@@ -79,6 +92,8 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
     } else if (std::strcmp(flag, "--data") == 0) {
       if (!value[0]) return bad(flag, "needs a folder", nullptr);
       options->dataFolder = value;
+    } else if (int used = parsePlaybackFlag(flag, value, &options->playback, &problem)) {
+      if (used < 0) return badValue(problem, value);
     } else {
       std::fprintf(stderr, "show: ignoring unknown argument '%s' (show --help lists the flags)\n", arg);
     }

@@ -1,11 +1,13 @@
 // The show's command line, for people and scripts. With no arguments the show asks its
 // question, opens the 1024x768 window and reads data/ in the working directory.
 #pragma once
+#include "app/playback.h"
 
 struct ShowOptions {
   int fullscreen;                     // -1 ask "Fullscreen?", 0 a window, 1 fullscreen
   int windowWidth, windowHeight;      // the window's size; 0, 0 for 1024x768
   const char* dataFolder;             // null for "data"
+  PlaybackOptions playback;           // --from, --scene, --controls, --loop
 };
 
 enum OptionsResult { RunShow, ExitAfterHelp, BadOptions };

@@ -14,6 +14,12 @@ extern unsigned char bassEnvelope[BASS_ENVELOPE_SIZE];
 int startMusic(const char* path);     // 1 when the stream is playing, 0 on any failure
 int stopMusic();                      // closes the stream; 1 when none was open
 float bandLevel(int loHz, int hiHz);  // mean spectrum magnitude of the bins covering [loHz, hiHz)
+// Moves the playing stream to the show's elapsed time: what the callback produces next is
+// the music at elapsedMs plus the two device buffers still to be heard, so the sound lines up
+// with the picture as it does at the start, and bandLevel reads the music at elapsedMs at once.
+// 1 when the stream moved; 0 without a stream.
+int seekMusic(int32_t elapsedMs);
+void pauseMusic(int paused);          // 1 stops the device where it is, 0 plays on from the same sample
 void loadBassEnvelope(const char* path);   // reads up to 8019 bytes; "TROUBLE WITH BASS!" when short
 unsigned char bassEnvelopeAt(float u);     // entry trunc(u * 4009.5) mod 8019
 
@@ -39,6 +45,7 @@ extern int mp3DecodersOpen;           // decoders open right now (both paths tog
 int openMp3(Mp3Decoder& decoder, const char* path);   // 1 when the first frame decoded
 int readMp3(Mp3Decoder& decoder, float* stereo, int frames);  // frames written; < frames at the end
 int rewindMp3(Mp3Decoder& decoder);   // back to the first sample; 1 on success
+int seekMp3(Mp3Decoder& decoder, int64_t frame);   // to that stereo frame of the gapless stream; 1 on success
 void closeMp3(Mp3Decoder& decoder);
 
 // The spectrum of SPECTRUM_WINDOW mono samples: Hann window, 1024-point FFT, magnitudes
@@ -53,6 +60,7 @@ int analysisWindow(float* mono);      // the offline analysis, while open
 int heardWindow(float* mono);         // the playing stream, ending at what the listener hears
 
 extern uint32_t audioDevice;          // the SDL audio device id, 0 while none is open
+constexpr int DEVICE_BUFFER_FRAMES = 1024;   // frames per device callback, as requested
 // The audio thread's work for one device buffer: decode the stream into `stereo` (silence
 // where there is none) and copy its mono mix into the play ring.
 void mixMusic(float* stereo, int frames);

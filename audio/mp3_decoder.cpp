@@ -95,6 +95,18 @@ int rewindMp3(Mp3Decoder& decoder) {
   return 1;
 }
 
+// libmpg123 counts offsets in decoded frames of the gapless stream and decodes from the MP3
+// frame before (its bit reservoir) to land on the exact sample.
+int seekMp3(Mp3Decoder& decoder, int64_t frame) {
+  mpg123_handle* mh = handleOf(decoder);
+  if (!mh || frame < 0) return 0;
+  off_t at = mpg123_seek(mh, (off_t)frame, SEEK_SET);
+  if (at < 0) return 0;
+  decoder.ended = 0;
+  decoder.framesRead = at;
+  return 1;
+}
+
 void closeMp3(Mp3Decoder& decoder) {
   if (mpg123_handle* mh = handleOf(decoder)) {
     mpg123_close(mh);

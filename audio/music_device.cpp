@@ -18,7 +18,6 @@ int soundReady;
 MusicStream* musicStream;
 uint32_t audioDevice;
 
-constexpr int DEVICE_BUFFER_FRAMES = 1024;
 constexpr int PLAY_RING = 16384;      // mono samples; a power of two, far more than 2 buffers + a window
 
 static MusicStream theStream;         // the one stream record musicStream points at while open
@@ -134,4 +133,62 @@ int stopMusic() {
   // Nothing left to play: the device stays open, paused, for a later start.
   SDL_PauseAudioDevice(audioDevice, 1);
   return 1;
+}
+
+// Writes the mono mix of `frames` stereo frames into the play ring from index `at` on.
+static void writeRing(int64_t at, const float* stereo, int frames) {
+  for (int i = 0; i < frames; ++i)
+    if (at + i >= 0)
+      playRing[(at + i) & (PLAY_RING - 1)].store(0.5f * (stereo[2 * i] + stereo[2 * i + 1]),
+                                                 std::memory_order_relaxed);
+}
+
+int seekMusic(int32_t elapsedMs) {
+  if (!musicStream || !audioDevice) return 0;
+  const int64_t buffer = deviceBufferFrames > 0 ? deviceBufferFrames : DEVICE_BUFFER_FRAMES;
+  const int64_t target = elapsedMs > 0 ? (int64_t)elapsedMs * MUSIC_RATE / 1000 : 0;
+  // The ring is rewritten so that the window heardWindow takes now (ending two buffers
+  // behind what was produced) holds the music ending at the target, and the frames after it
+  // up to the next callback are the two buffers that follow: the callback then goes on from
+  // target + 2 buffers, which the listener hears when the clock gets there.
+  const int64_t lead = SPECTRUM_WINDOW + 2 * buffer;
+  const int64_t from = target - SPECTRUM_WINDOW > 0 ? target - SPECTRUM_WINDOW : 0;
+  static float chunk[2 * DEVICE_BUFFER_FRAMES];
+  SDL_LockAudioDevice(audioDevice);
+  int moved = seekMp3(musicStream->decoder, from);
+  if (moved) {
+    int64_t produced = playFrames.load(std::memory_order_relaxed);
+    playSequence.fetch_add(1, std::memory_order_acq_rel);
+    // Before the music's first sample the window reads silence.
+    int64_t at = produced - lead;
+    for (; at < produced - (target + 2 * buffer - from); ++at)
+      if (at >= 0) playRing[at & (PLAY_RING - 1)].store(0.0f, std::memory_order_relaxed);
+    while (at < produced) {
+      int frames = (int)(produced - at < DEVICE_BUFFER_FRAMES ? produced - at : DEVICE_BUFFER_FRAMES);
+      int got = musicStream->decoder.ended ? 0 : readMp3(musicStream->decoder, chunk, frames);
+      for (int i = 2 * got; i < 2 * frames; ++i) chunk[i] = 0.0f;
+      writeRing(at, chunk, frames);
+      at += frames;
+    }
+    playStamp.store(SDL_GetPerformanceCounter(), std::memory_order_relaxed);
+    playSequence.fetch_add(1, std::memory_order_release);
+  } else {
+    musicStream->decoder.ended = 1;   // a time the stream cannot reach (a cut file): silence
+  }
+  SDL_UnlockAudioDevice(audioDevice);
+  return moved;
+}
+
+void pauseMusic(int paused) {
+  if (!musicStream || !audioDevice) return;
+  if (!paused) {
+    // The heard position restarts two buffers behind what was produced, as when playing
+    // starts: the time spent paused must not count as heard.
+    SDL_LockAudioDevice(audioDevice);
+    playSequence.fetch_add(1, std::memory_order_acq_rel);
+    playStamp.store(SDL_GetPerformanceCounter(), std::memory_order_relaxed);
+    playSequence.fetch_add(1, std::memory_order_release);
+    SDL_UnlockAudioDevice(audioDevice);
+  }
+  SDL_PauseAudioDevice(audioDevice, paused ? 1 : 0);
 }

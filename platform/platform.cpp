@@ -172,16 +172,60 @@ uint32_t tickCount() { return SDL_GetTicks(); }
 
 void sleepMs(uint32_t ms) { SDL_Delay(ms); }
 
-int escapeKeyState() {
-  if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
+static void queuePlaybackKey(const SDL_KeyboardEvent& key);
+
+// The one event pump: latches Escape and the close request, queues playback keys.
+static void pumpEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     if (event.type == SDL_QUIT) escapePressed = 1;
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) escapePressed = 1;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) escapePressed = 1;
+    if (event.type == SDL_KEYDOWN) queuePlaybackKey(event.key);
   }
+}
+
+int escapeKeyState() {
+  if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
+  pumpEvents();
   const Uint8* keys = SDL_GetKeyboardState(nullptr);
   int state = escapePressed || (keys && keys[SDL_SCANCODE_ESCAPE]);
   escapePressed = 0;
   return state;
+}
+
+// Playback keys: presses queued by the event pump while enabled, oldest first. A full queue
+// drops the newest press.
+static int playbackKeysOn;
+static int keyQueue[32];
+static int keyHead, keyCount;
+
+static void queuePlaybackKey(const SDL_KeyboardEvent& key) {
+  if (!playbackKeysOn || key.repeat) return;
+  int code = PlaybackKeyNone;
+  switch (key.keysym.sym) {
+    case SDLK_SPACE: code = PlaybackKeySpace; break;
+    case SDLK_RIGHT: code = PlaybackKeyRight; break;
+    case SDLK_LEFT: code = PlaybackKeyLeft; break;
+    case SDLK_PAGEDOWN: code = PlaybackKeyPageDown; break;
+    case SDLK_PAGEUP: code = PlaybackKeyPageUp; break;
+    case SDLK_HOME: code = PlaybackKeyHome; break;
+    default: return;
+  }
+  if (keyCount == 32) return;
+  keyQueue[(keyHead + keyCount++) % 32] = code;
+}
+
+void enablePlaybackKeys(int on) {
+  playbackKeysOn = on ? 1 : 0;
+  keyHead = keyCount = 0;
+}
+
+int nextPlaybackKey() {
+  if (keyCount == 0 && SDL_WasInit(SDL_INIT_EVENTS)) pumpEvents();
+  if (keyCount == 0) return PlaybackKeyNone;
+  int code = keyQueue[keyHead];
+  keyHead = (keyHead + 1) % 32;
+  --keyCount;
+  return code;
 }

@@ -21,3 +21,12 @@ uint32_t tickCount();                 // milliseconds since an arbitrary start, 
 void sleepMs(uint32_t ms);
 int escapeKeyState();                 // non-zero if Escape is down now or was pressed since the last call,
                                       // or the window was asked to close; pumps window events
+
+// Playback keys. The event pump of escapeKeyState queues these presses (key repeats left
+// out) once enabled, so reading them loses neither Escape nor the close request.
+enum PlaybackKey {
+  PlaybackKeyNone = 0, PlaybackKeySpace, PlaybackKeyRight, PlaybackKeyLeft, PlaybackKeyPageDown,
+  PlaybackKeyPageUp, PlaybackKeyHome
+};
+void enablePlaybackKeys(int on);      // 1: queue presses from now on; either way the queue is emptied
+int nextPlaybackKey();                // the oldest queued press, or PlaybackKeyNone; pumps events when empty

@@ -20,6 +20,51 @@ static void normals(Mesh* mesh) { computeNormals(mesh); }
 static void tangents(Mesh* mesh) { computeTangents(mesh); }
 static void scale(Mesh* mesh, float k) { scaleMesh(mesh, k); }
 
+// What the scripts change in the assets, as loadAssets leaves it: each Mesh's placement,
+// animation position, texture and shown slot, and the camera. A time jump starts from here.
+struct LoadedMeshState {
+  float position[3];
+  float rotationY, rotationX, rotationZ;
+  TextureId texture;
+  int32_t drawSlot;
+  float framePosition;
+};
+static Mesh* const everyMesh[] = {
+    &furballMesh,       &spchMesh,          &hParts[0],         &hParts[1],
+    &hParts[2],         &hParts[3],         &hParts[4],         &hParts[5],
+    &envahipoilAMesh,   &envahipoilBMesh,   &bottleMesh,        &bublMesh,
+    &rootMesh,          &mognMesh,          &poildebassMesh,    &poilglowMesh,
+    &teleMesh,          &teleChrmMesh,      &teleNoizMesh,      &rasoirplatEnvMesh,
+    &rasoirplatMancheMesh, &tapisMesh,      &r2LameMesh,        &r2ManchMesh,
+    &r2PlasMesh,        &skinMesh,          &clipMesh,          &grtzMesh};
+constexpr int MESH_COUNT = int(sizeof everyMesh / sizeof everyMesh[0]);
+static LoadedMeshState loadedMeshes[MESH_COUNT];
+static Camera loadedCamera;
+
+static void noteLoadedState() {
+  for (int i = 0; i < MESH_COUNT; ++i) {
+    const Mesh& m = *everyMesh[i];
+    loadedMeshes[i] = {{m.position[0], m.position[1], m.position[2]}, m.rotationY, m.rotationX,
+                       m.rotationZ, m.texture, m.drawSlot, m.framePosition};
+  }
+  loadedCamera = camera;
+}
+
+void resetAssetState() {
+  for (int i = 0; i < MESH_COUNT; ++i) {
+    Mesh& m = *everyMesh[i];
+    const LoadedMeshState& s = loadedMeshes[i];
+    for (int k = 0; k < 3; ++k) m.position[k] = s.position[k];
+    m.rotationY = s.rotationY;
+    m.rotationX = s.rotationX;
+    m.rotationZ = s.rotationZ;
+    m.texture = s.texture;
+    m.drawSlot = s.drawSlot;
+    m.framePosition = s.framePosition;
+  }
+  camera = loadedCamera;
+}
+
 void loadAssets() {
   loadingTex = loadRawTexture(dataPath("loading_1024x512.raw"));
   drawScreenQuad(loadingTex, 0, 0, 1.0f, 1.0f, 0);
@@ -169,6 +214,7 @@ void loadAssets() {
   setCamera(0, 50, -100, 0, 0, 0);
   setProjection(&camera, 5, 1000, 240.0f);
   applyProjection(&camera);
+  noteLoadedState();
 }
 
 void freeAssets() {

@@ -17,6 +17,8 @@ int32_t noiseRandom() {
   return noiseRandomState;
 }
 
+void resetNoiseRandom() { noiseRandomState = 0; }
+
 void scene4Script(int32_t t, float u) {
   float A = float((4.0 * u + 1) * 3.1415927f);
   float B = float(double(u) * 6.2831855f);

@@ -49,6 +49,7 @@ void scene9Script(int32_t t, float u);
 void scene10Script(int32_t t, float u);
 extern int32_t noiseRandomState;
 int32_t noiseRandom();                // 15-bit generator of scene 4, never reseeded
+void resetNoiseRandom();              // back to its state at program start
 
 // Music-driven animation positions, apart from the scripts so they can be checked without
 // a playing soundtrack.
@@ -68,3 +69,12 @@ extern TextureId loadingTex, titreTex, fondShampooTex, bgGrnTex, fondBleuCoinTex
     whiteTex;
 void loadAssets();
 void freeAssets();
+// Every Mesh's placement, animation position, texture and shown slot, and the camera, back to
+// what loadAssets left.
+void resetAssetState();
+
+// ---- Time jump (time_jump.cpp) ------------------------------------------------------------
+// Brings the state that carries from frame to frame to what a straight run has at `elapsed`
+// (the generators to their start), so the next renderFrame(elapsed) is a frame a straight
+// run could show. Works on the CPU alone: no frame is drawn.
+void jumpShowTo(int32_t elapsed);

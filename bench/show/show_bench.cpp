@@ -59,8 +59,26 @@ static void BM_LoadAssets(benchmark::State& state) {
   }
 }
 
+// A jump with the soundtrack playing: the carried state brought to the target (every earlier
+// scene's script once) and the sound moved there. The latest target runs the most scripts.
+static void BM_TimeJump(benchmark::State& state) {
+  int32_t target = (int32_t)state.range(0);
+  if (!startMusic("data/maronekt-mix6.mp3")) state.SkipWithError("no soundtrack in data/");
+  for (auto _ : state) {
+    jumpShowTo(target);
+    seekMusic(target);
+    state.PauseTiming();
+    jumpShowTo(1);                    // each jump starts from the show's start, far away
+    seekMusic(1);
+    state.ResumeTiming();
+  }
+  stopMusic();
+  state.SetLabel("to " + std::to_string(target) + " ms");
+}
+
 BENCHMARK(BM_SceneCpu)->DenseRange(1, 10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SceneFrameGl)->DenseRange(1, 10)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_TimeJump)->Arg(16001)->Arg(96001)->Arg(183999)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadAssets)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char** argv) {

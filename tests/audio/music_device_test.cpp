@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "audio/audio.h"
@@ -158,4 +159,90 @@ TEST(MusicDevice, DiskDriverPlaysTheStream) {
   // that went by (on a loaded machine the writer thread may fall behind, never ahead).
   EXPECT_GE(frames / 44100.0, 0.6);
   EXPECT_LT(frames / 44100.0, 1.3 * wall + 0.1);
+}
+
+// A jump and a pause on the soundtrack, through the disk driver: after the jump to T the file
+// holds, from a buffer boundary on, exactly the music decoded straight from T plus the two
+// buffers still to be heard; bandLevel reads the music at T at once; the pause writes silence
+// and the music goes on after it from the very next sample.
+TEST(MusicDevice, SeekAndPauseFollowTheDecodedStream) {
+  const char* soundtrack = "data/maronekt-mix6.mp3";
+  if (!std::ifstream(soundtrack)) GTEST_SKIP() << "no generated soundtrack in data/";
+  const int32_t T = 96250;            // scene 8: hats and snares, never silent for long
+  const long seekFrame = (long)T * 44100 / 1000 + 2 * DEVICE_BUFFER_FRAMES;
+  Mp3Decoder straight;
+  ASSERT_EQ(openMp3(straight, soundtrack), 1);
+  std::vector<float> music(2 * (size_t)(seekFrame + 3 * 44100));
+  ASSERT_EQ(readMp3(straight, music.data(), (int)(music.size() / 2)), (int)(music.size() / 2));
+  closeMp3(straight);
+  // The straight window bandLevel would take at T.
+  float window[SPECTRUM_WINDOW], spectrum[SPECTRUM_BINS];
+  long end = (long)T * 44100 / 1000;
+  for (int n = 0; n < SPECTRUM_WINDOW; ++n) {
+    long i = end - SPECTRUM_WINDOW + n;
+    window[n] = 0.5f * (music[2 * i] + music[2 * i + 1]);
+  }
+  computeSpectrum(window, spectrum);
+  float expected = bandLevelOf(spectrum, 2500, 3500);
+
+  std::string out = scratchPath("played.raw");
+  useAudioDriver("disk");
+  setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
+  ASSERT_EQ(startMusic(soundtrack), 1);
+  SDL_Delay(250);
+  ASSERT_EQ(seekMusic(T), 1);
+  EXPECT_NEAR(bandLevel(2500, 3500), expected, 0.02f);
+  SDL_Delay(300);
+  pauseMusic(1);
+  SDL_Delay(300);
+  pauseMusic(0);
+  SDL_Delay(300);
+  EXPECT_EQ(stopMusic(), 1);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+
+  FILE* f = std::fopen(out.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<float> played;
+  float block[4096];
+  size_t n;
+  while ((n = std::fread(block, sizeof(float), 4096, f)) > 0) played.insert(played.end(), block, block + n);
+  std::fclose(f);
+  const long frames = (long)played.size() / 2;
+  auto near = [&](long p, long m) {
+    return std::fabs(played[2 * p] - music[2 * m]) < 1e-4f && std::fabs(played[2 * p + 1] - music[2 * m + 1]) < 1e-4f;
+  };
+  // The buffer where the jumped-to music starts.
+  long jump = -1;
+  for (long b = 0; b + 4096 <= frames && jump < 0; b += DEVICE_BUFFER_FRAMES) {
+    long same = 0;
+    while (same < 4096 && near(b + same, seekFrame + same)) ++same;
+    if (same == 4096) jump = b;
+  }
+  ASSERT_GE(jump, 0) << "the music after the jump is nowhere in what was played";
+  // Before it, the start of the music (after the silence the device writes while it waits,
+  // paused, for the stream); after it, the music from the jump on with one run of silence
+  // (the pause) and no sample lost or repeated.
+  bool startPlayed = false;
+  for (long lead = 0; lead < jump && !startPlayed; lead += DEVICE_BUFFER_FRAMES) {
+    bool same = true;
+    for (long i = lead; i < jump && same; ++i) same = near(i, i - lead);
+    startPlayed = same;
+    for (long i = lead; i < lead + DEVICE_BUFFER_FRAMES; ++i)
+      if (played[2 * i] != 0.0f || played[2 * i + 1] != 0.0f) lead = jump;   // not silence: stop
+  }
+  EXPECT_TRUE(startPlayed) << "what was played before the jump is not the start of the music";
+  long m = seekFrame, silent = 0, longestSilence = 0;
+  for (long p = jump; p < frames; ++p) {
+    if (played[2 * p] == 0.0f && played[2 * p + 1] == 0.0f && !(music[2 * m] == 0.0f && music[2 * m + 1] == 0.0f)) {
+      ++silent;
+      continue;
+    }
+    if (silent > longestSilence) longestSilence = silent;
+    silent = 0;
+    if (p + 2 * DEVICE_BUFFER_FRAMES >= frames) break;   // the stop may cut the last buffers
+    ASSERT_TRUE(near(p, m)) << "played frame " << p << " is not music frame " << m;
+    ++m;
+  }
+  EXPECT_GT(longestSilence, 44100 / 5);     // the 300 ms pause
+  EXPECT_GT(m - seekFrame, 44100 / 2);      // music before and after it
 }

@@ -7,8 +7,10 @@
 // round(k * 1000 / fps) and goes through beginEffectsFrame and renderFrame exactly as in the
 // main loop, with the band levels of the soundtrack decoded in step at that time, so the
 // state that carries from frame to frame (camera, generators, textures, keyframe slots)
-// carries as in a real run. Frames that are computed but not written are drawn with a
-// one-pixel scissor: the same state, almost none of the fill cost.
+// carries as in a real run. Frames before the first one written are skipped with the show's
+// time jump where that gives the same state (firstComputedFrame); frames that are computed
+// but not written are drawn with a one-pixel scissor: the same state, almost none of the
+// fill cost.
 #include <SDL2/SDL.h>
 
 #include <chrono>
@@ -121,6 +123,26 @@ static void showProgress(long done, long total, double seconds) {
                done, total, rate, (int)left / 60, (int)left % 60);
 }
 
+// The first frame to compute. Frames before the first one written only carry state to it,
+// and the show's time jump brings that state there at once, except across the noise screen
+// at the end of scene 4, whose generator each frame advances: a first written frame there
+// is reached by computing every frame from 0.
+static long firstComputedFrame(const CaptureOptions& options, const std::vector<int>& atTimes,
+                               const std::vector<int>& sheetTimes, bool span, long total) {
+  constexpr int32_t NOISE_SCREEN_FROM_MS = 38000, NOISE_SCREEN_TO_MS = 44000;
+  if (!options.reportPath.empty()) return 0;   // a report row for every frame
+  int first = SHOW_LENGTH_MS * 10;
+  if (span) first = options.fromMs;
+  for (int at : atTimes) first = at < first ? at : first;
+  for (int middle : sheetTimes) first = middle < first ? middle : first;
+  long k = 0;
+  while (k + 1 < total && frameElapsed(k, options.fps) < first) ++k;
+  int32_t elapsed = frameElapsed(k, options.fps);
+  if (elapsed > NOISE_SCREEN_FROM_MS && elapsed <= NOISE_SCREEN_TO_MS) return 0;
+  jumpShowTo(elapsed);
+  return k;
+}
+
 int main(int argc, char** argv) {
   CaptureOptions options;
   std::string problem = parseOptions(argc, argv, &options);
@@ -177,9 +199,10 @@ int main(int argc, char** argv) {
 
   std::vector<unsigned char> grab((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3), upright(grab.size());
   long total = (long)std::ceil(lastWanted * (double)options.fps / 1000.0) + 1;
+  long firstFrame = firstComputedFrame(options, atPending, sheetPending, span, total);
   auto begin = std::chrono::steady_clock::now();
   bool ok = true;
-  for (long k = 0; k < total && ok; ++k) {
+  for (long k = firstFrame; k < total && ok; ++k) {
     int32_t elapsed = frameElapsed(k, options.fps);
     bool inRange = elapsed >= options.fromMs && elapsed <= options.toMs;
     bool toPng = false, toSheet = false;
