@@ -9,6 +9,8 @@
 #include "render/render.h"
 #include "scenes/scenes.h"
 
+int32_t stopFlag;
+
 int main() {
   int fullscreen = askYesNo("Fullscreen?", nullptr) ? 1 : 0;
   if (fullscreen) requestFullscreenMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32);

@@ -1,8 +1,8 @@
 // The asset inventory: every Mesh and TextureId of the show, loaded once behind the loading
 // picture in a fixed order (the 41 textures take TextureIds 0 to 40 in load order) and
 // released once at exit. Owns every asset global, each named after its data file.
-#include "app/app.h"
 #include "audio/audio.h"
+#include "platform/display.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -18,6 +18,13 @@ static void texture(Mesh* mesh, const char* file) { setMeshTexture(mesh, loadRaw
 static void normals(Mesh* mesh) { computeNormals(mesh); }
 static void tangents(Mesh* mesh) { computeTangents(mesh); }
 static void scale(Mesh* mesh, float k) { scaleMesh(mesh, k); }
+
+// A static mesh whose file is missing or too large for memory leaves its message on the
+// loading screen and presents the frame; an animated one only prints.
+static void loadStatic(const char* path, Mesh* mesh) {
+  int result = loadStaticMesh(path, mesh);
+  if (result == MeshFileMissing || result == MeshOutOfMemory) swapFrame();
+}
 
 void loadAssets() {
   loadingTex = loadRawTexture("data/loading_1024x512.raw");
@@ -91,12 +98,12 @@ void loadAssets() {
 
   bottleEnvTex = loadRawTexture("data/bottleEnv_128x128.raw");
 
-  loadStaticMesh("data/bubl.bof", &bublMesh);
+  loadStatic("data/bubl.bof", &bublMesh);
   texture(&bublMesh, "data/bubulle_64x64.raw");
   normals(&bublMesh);
   scale(&bublMesh, 0.1f);
 
-  loadStaticMesh("data/root.bof", &rootMesh);
+  loadStatic("data/root.bof", &rootMesh);
   texture(&rootMesh, "data/skinEnv_128x128.raw");
   normals(&rootMesh);
 
@@ -111,11 +118,11 @@ void loadAssets() {
   loadAnimatedMesh("data/poilglow.baf", &poilglowMesh);
   texture(&poilglowMesh, "data/effetrevitalisant_256x256.raw");
 
-  loadStaticMesh("data/tele.bof", &teleMesh);
+  loadStatic("data/tele.bof", &teleMesh);
   texture(&teleMesh, "data/tele_1024x1024.raw");
   scale(&teleMesh, 0.1f);
 
-  loadStaticMesh("data/tele_chrm.bof", &teleChrmMesh);
+  loadStatic("data/tele_chrm.bof", &teleChrmMesh);
   texture(&teleChrmMesh, "data/chrm2_256x256.raw");
   normals(&teleChrmMesh);
   scale(&teleChrmMesh, 0.1f);
@@ -124,35 +131,35 @@ void loadAssets() {
   texture(&teleNoizMesh, "data/scrnoiz_512x512.raw");
   scale(&teleNoizMesh, 0.1f);
 
-  loadStaticMesh("data/rasoirplat_env.bof", &rasoirplatEnvMesh);
+  loadStatic("data/rasoirplat_env.bof", &rasoirplatEnvMesh);
   texture(&rasoirplatEnvMesh, "data/chrm_256x256.raw");
   normals(&rasoirplatEnvMesh);
 
-  loadStaticMesh("data/rasoirplat_manche.bof", &rasoirplatMancheMesh);
+  loadStatic("data/rasoirplat_manche.bof", &rasoirplatMancheMesh);
   texture(&rasoirplatMancheMesh, "data/rasoirplat_manche_256x256.raw");
   normals(&rasoirplatMancheMesh);
 
-  loadStaticMesh("data/tapis.bof", &tapisMesh);
+  loadStatic("data/tapis.bof", &tapisMesh);
   texture(&tapisMesh, "data/vrillstripe_256x64.raw");
   normals(&tapisMesh);
 
-  loadStaticMesh("data/R2_lame.bof", &r2LameMesh);
+  loadStatic("data/R2_lame.bof", &r2LameMesh);
   texture(&r2LameMesh, "data/chrm_256x256.raw");
   normals(&r2LameMesh);
 
-  loadStaticMesh("data/R2_manch.bof", &r2ManchMesh);
+  loadStatic("data/R2_manch.bof", &r2ManchMesh);
   texture(&r2ManchMesh, "data/chrm_256x256.raw");
   normals(&r2ManchMesh);
 
-  loadStaticMesh("data/R2_plas.bof", &r2PlasMesh);
+  loadStatic("data/R2_plas.bof", &r2PlasMesh);
   texture(&r2PlasMesh, "data/rasoir_256x256.raw");
   normals(&r2PlasMesh);
 
-  loadStaticMesh("data/skin.bof", &skinMesh);
+  loadStatic("data/skin.bof", &skinMesh);
   texture(&skinMesh, "data/skinEnv_128x128.raw");
   normals(&skinMesh);
 
-  loadStaticMesh("data/clip.bof", &clipMesh);
+  loadStatic("data/clip.bof", &clipMesh);
   texture(&clipMesh, "data/clip_4x4.raw");
 
   loadAnimatedMesh("data/grtz.baf", &grtzMesh);

@@ -3,7 +3,7 @@
 // 178000 ms the closing sequence instead) and present. Owns no globals.
 #include <cmath>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 

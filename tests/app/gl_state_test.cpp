@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "platform/platform.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "support/gl_context.h"
 
 namespace {

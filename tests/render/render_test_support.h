@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "support/gl_context.h"
 
 // A GL texture of w x h RGBA pixels with nearest filtering, placed in table slot `slot`.

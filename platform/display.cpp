@@ -1,10 +1,10 @@
-// The window with its GL context, presenting frames, and the clear operations.
-#include "app/app.h"
+// The window with its GL context, presenting frames, and the clear operations, over the
+// SDL window of platform.cpp. Owns frameGrabPixels.
+#include "platform/display.h"
 
 #include <GL/gl.h>
 #include "platform/platform.h"
 
-int32_t stopFlag;
 unsigned char* frameGrabPixels;
 
 int createDisplay(int fullscreen) { return openWindow(SCREEN_WIDTH, SCREEN_HEIGHT, fullscreen); }
