@@ -40,6 +40,7 @@ extern TextureId overrideTexture;     // starts at -1
 extern TextureId shaderTexture;       // starts at -1
 extern int overrideTextureActive;
 extern int shaderPassActive;
+void resetRenderState();             // an empty queue, both textures -1, both flags off: as at start
 
 // ---- Mesh drawing (mesh_draw.cpp) ---------------------------------------------------------
 void drawMesh(Mesh* mesh);

@@ -14,6 +14,14 @@ void resetRenderQueue() {
   renderQueue.snapshotCount = 0;
 }
 
+void resetRenderState() {
+  resetRenderQueue();
+  overrideTexture = -1;
+  shaderTexture = -1;
+  overrideTextureActive = 0;
+  shaderPassActive = 0;
+}
+
 // Appends one integer slot; the caller has checked the room.
 static void appendValue(int32_t value) {
   renderQueue.slots[renderQueue.slotCount].mesh = nullptr;

@@ -108,6 +108,11 @@ void releaseTextures() {
   }
 }
 
+void resetTextureTable() {
+  releaseTextures();
+  textureTableReady = 0;
+}
+
 TextureId loadRawTexture(const char* fileName) {
   if (!textureTableReady) {
     releaseTextures();
