@@ -12,6 +12,8 @@
 #include "render/render.h"
 #include "scenes/scenes.h"
 
+int32_t stopFlag;
+
 int main(int argc, char** argv) {
   OptionsResult options = parseShowOptions(argc, argv, &showOptions);
   if (options != RunShow) return options == ExitAfterHelp ? 0 : 2;

@@ -13,6 +13,10 @@ extern unsigned char bassEnvelope[BASS_ENVELOPE_SIZE];
 
 int startMusic(const char* path);     // 1 when the stream is playing, 0 on any failure
 int stopMusic();                      // closes the stream; 1 when none was open
+// Closes the stream and the device and quits SDL's audio: the sound layer as at start
+// (soundReady 0), so that a later startMusic opens a device again. The show keeps its
+// device to the end of the process; tests and tools end the layer with this.
+void closeMusicDevice();
 float bandLevel(int loHz, int hiHz);  // mean spectrum magnitude of the bins covering [loHz, hiHz)
 // Moves the playing stream to the show's elapsed time: what the callback produces next is
 // the music at elapsedMs plus the two device buffers still to be heard, so the sound lines up

@@ -192,3 +192,17 @@ void pauseMusic(int paused) {
   }
   SDL_PauseAudioDevice(audioDevice, paused ? 1 : 0);
 }
+
+void closeMusicDevice() {
+  if (audioDevice) {
+    if (musicStream) closeStream();
+    SDL_CloseAudioDevice(audioDevice);
+  }
+  if (soundReady) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  audioDevice = 0;
+  soundReady = 0;
+  deviceBufferFrames = 0;
+  playSequence.store(0);
+  playFrames.store(0);
+  playStamp.store(0);
+}

@@ -41,16 +41,20 @@ void interpolateMeshFrame(Mesh* mesh, float t);      // blend into the work slot
 void uploadMeshBuffers(Mesh* mesh);                  // create and fill both GL buffers
 int destroyMesh(Mesh* mesh);                         // free arrays and buffers; safe when empty
 
+// How a load or parse ended. Only the loaders give MeshFileMissing.
+enum MeshParseResult { MeshParsed = 0, MeshOutOfMemory = 1, MeshMalformed = 2, MeshFileMissing = 3 };
+
 // Files. The loaders read the whole file, parse it and upload the buffers; on any failure
-// they print their message and leave an empty Mesh (all counts 0, no arrays) that draws nothing.
-void loadStaticMesh(const char* path, Mesh* mesh);   // .bof
-void loadAnimatedMesh(const char* path, Mesh* mesh); // .baf
+// they print their message and leave an empty Mesh (all counts 0, no arrays) that draws
+// nothing. They return how the load ended, so that the caller can answer a failure (the
+// asset inventory presents the frame after a static mesh's "file not found" or "not nuff mem").
+int loadStaticMesh(const char* path, Mesh* mesh);    // .bof
+int loadAnimatedMesh(const char* path, Mesh* mesh);  // .baf
 
 // Parsing without any GL call (tools, fuzzing): fill the counts and arrays of an empty Mesh
 // from the bytes of a .bof or .baf file held in memory. Prints the loaders' messages on
 // standard output ("not nuff mem", "WTF") and, for a malformed file, one line on standard
 // error naming nameForMessages and the problem. The buffers are not touched.
-enum MeshParseResult { MeshParsed = 0, MeshOutOfMemory = 1, MeshMalformed = 2 };
 int parseStaticMesh(const char* bytes, size_t size, Mesh* mesh, const char* nameForMessages);
 int parseAnimatedMesh(const char* bytes, size_t size, Mesh* mesh, const char* nameForMessages);
 void freeMeshArrays(Mesh* mesh);     // free both arrays, null them, counts 0; no GL call

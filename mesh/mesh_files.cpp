@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
 #include "mesh/mesh.h"
 
 static const char FILE_NOT_FOUND_MESSAGE[] = "EEEEEEEEEEEK!!!     file not found!!";
@@ -298,7 +297,7 @@ static void releaseForLoad(Mesh* mesh) {
     destroyMesh(mesh);
 }
 
-static void loadMesh(const char* path, Mesh* mesh, bool animated) {
+static int loadMesh(const char* path, Mesh* mesh, bool animated) {
   releaseForLoad(mesh);
   char* bytes;
   size_t size;
@@ -317,11 +316,10 @@ static void loadMesh(const char* path, Mesh* mesh, bool animated) {
     result = parseMesh(bytes, size, mesh, path, animated);
     free(bytes);
   }
-  // The static loader presents the frame after either of its messages.
-  if (!animated && (read == FileMissing || result == MeshOutOfMemory)) swapFrame();
   uploadMeshBuffers(mesh);
+  return read == FileMissing ? MeshFileMissing : result;
 }
 
-void loadStaticMesh(const char* path, Mesh* mesh) { loadMesh(path, mesh, false); }
+int loadStaticMesh(const char* path, Mesh* mesh) { return loadMesh(path, mesh, false); }
 
-void loadAnimatedMesh(const char* path, Mesh* mesh) { loadMesh(path, mesh, true); }
+int loadAnimatedMesh(const char* path, Mesh* mesh) { return loadMesh(path, mesh, true); }

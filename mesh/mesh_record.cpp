@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "gl/extensions.h"
 #include "mesh/mesh.h"
-#include "render/render.h"
 
 static const float DEGREES_TO_RADIANS = 0.017453292f;
 

@@ -1,6 +1,8 @@
 // The operating-system layer under the show, on SDL2: message boxes, the display mode,
 // the one window with its GL context, the millisecond clock, the Escape key and GL
-// entry points by name. Nothing above this folder calls SDL directly.
+// entry points by name (the window as the show uses it is platform/display.h). Nothing
+// above this folder calls SDL directly, except the sound layer: audio/music_device.cpp
+// opens SDL's audio device and decodes the stream in its callback.
 #pragma once
 #include <cstdint>
 

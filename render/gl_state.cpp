@@ -1,18 +1,10 @@
 // Fixed GL state of the whole run, the five extension entry points every mesh and the
 // second texture unit need, and the release of the shader objects at exit.
-// Owns the five entry points (namespace ext) and glStateReady.
+// Fills the five entry points (gl/extensions.h); owns glStateReady.
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "render/render.h"
-
-namespace ext {
-PFNGLACTIVETEXTUREARBPROC glActiveTextureARB;
-PFNGLBINDBUFFERARBPROC glBindBufferARB;
-PFNGLGENBUFFERSARBPROC glGenBuffersARB;
-PFNGLBUFFERDATAARBPROC glBufferDataARB;
-PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
-}  // namespace ext
+#include "render/render_internal.h"
 
 int glStateReady;
 

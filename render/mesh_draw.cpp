@@ -1,6 +1,6 @@
 // The one Camera through which every mesh is seen, its perspective projection, and the
 // drawing of one Mesh from its two GL buffers. Owns camera.
-#include "render/render.h"
+#include "render/render_internal.h"
 
 Camera camera;
 

@@ -2,7 +2,7 @@
 // chain of seven halved copies, the glow overlay, the tinted veil and the row jitter.
 // Owns glowTargets, glowTargetsReady, sceneCaptured, effectsSeed, rowOffset, gridCoord and
 // the zero image the targets start from.
-#include "render/render.h"
+#include "render/render_internal.h"
 
 #ifndef GL_CLAMP
 #define GL_CLAMP 0x2900

@@ -1,6 +1,6 @@
 // The one pseudo-random generator shared by the post effects and the scene scripts.
 // Owns gen::randomState. The show's random patterns depend on this exact sequence.
-#include "render/render.h"
+#include "render/render_internal.h"
 
 namespace gen {
 uint32_t randomState;

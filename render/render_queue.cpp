@@ -1,7 +1,7 @@
 // The per-frame render queue: mesh entries with their placement snapshots, background
 // pictures and state commands, walked in order by drawRenderQueue. Owns renderQueue and
 // the four render settings (override texture, shader texture and their two flags).
-#include "render/render.h"
+#include "render/render_internal.h"
 
 RenderQueue renderQueue;
 TextureId overrideTexture = -1;
@@ -12,6 +12,14 @@ int shaderPassActive;
 void resetRenderQueue() {
   renderQueue.slotCount = 0;
   renderQueue.snapshotCount = 0;
+}
+
+void resetRenderState() {
+  resetRenderQueue();
+  overrideTexture = -1;
+  shaderTexture = -1;
+  overrideTextureActive = 0;
+  shaderPassActive = 0;
 }
 
 // Appends one integer slot; the caller has checked the room.

@@ -1,6 +1,6 @@
 // Flat drawing over the screen: the pixel-space screen pass used by the post effects and
 // the unit-space textured quad used for backgrounds, the loading picture and the border.
-#include "render/render.h"
+#include "render/render_internal.h"
 
 void beginScreenPass() {
   glPushAttrib(GL_ENABLE_BIT);

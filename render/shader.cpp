@@ -1,6 +1,7 @@
 // The anisotropic-light shader: the sixteen shader-object entry points, reading the two
 // source files, compiling and linking them, and switching the program on and off.
-// Owns the ext:: shader entry points, the three object handles and the uniform locations.
+// Fills the sixteen shader entry points (gl/extensions.h); owns the three object handles
+// and the uniform locations.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -10,26 +11,7 @@
 
 #include "platform/data_folder.h"
 #include "platform/platform.h"
-#include "render/render.h"
-
-namespace ext {
-PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;
-PFNGLDELETEOBJECTARBPROC glDeleteObjectARB;
-PFNGLUSEPROGRAMOBJECTARBPROC glUseProgramObjectARB;
-PFNGLCREATESHADEROBJECTARBPROC glCreateShaderObjectARB;
-PFNGLSHADERSOURCEARBPROC glShaderSourceARB;
-PFNGLCOMPILESHADERARBPROC glCompileShaderARB;
-PFNGLGETOBJECTPARAMETERIVARBPROC glGetObjectParameterivARB;
-PFNGLATTACHOBJECTARBPROC glAttachObjectARB;
-PFNGLGETINFOLOGARBPROC glGetInfoLogARB;
-PFNGLLINKPROGRAMARBPROC glLinkProgramARB;
-PFNGLGETUNIFORMLOCATIONARBPROC glGetUniformLocationARB;
-PFNGLUNIFORM4FARBPROC glUniform4fARB;
-PFNGLUNIFORM4FVARBPROC glUniform4fvARB;
-PFNGLUNIFORM1IARBPROC glUniform1iARB;
-PFNGLUNIFORM1FARBPROC glUniform1fARB;
-PFNGLUNIFORMMATRIX4FVARBPROC glUniformMatrix4fvARB;
-}  // namespace ext
+#include "render/render_internal.h"
 
 GLhandleARB anisoVertexShader, anisoFragmentShader, anisoProgram;
 GLint lightVectorLocation = -1, texture0Location = -1, texture1Location = -1;

@@ -1,9 +1,9 @@
 // The asset inventory: every Mesh and TextureId of the show, loaded once behind the loading
 // picture in a fixed order (the 41 textures take TextureIds 0 to 40 in load order) and
 // released once at exit. Owns every asset global, each named after its data file.
-#include "app/app.h"
 #include "audio/audio.h"
 #include "platform/data_folder.h"
+#include "platform/display.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -63,6 +63,13 @@ void resetAssetState() {
     m.framePosition = s.framePosition;
   }
   camera = loadedCamera;
+}
+
+// A static mesh whose file is missing or too large for memory leaves its message on the
+// loading screen and presents the frame; an animated one only prints.
+static void loadStatic(const char* path, Mesh* mesh) {
+  int result = loadStaticMesh(path, mesh);
+  if (result == MeshFileMissing || result == MeshOutOfMemory) swapFrame();
 }
 
 void loadAssets() {
@@ -137,12 +144,12 @@ void loadAssets() {
 
   bottleEnvTex = loadRawTexture(dataPath("bottleEnv_128x128.raw"));
 
-  loadStaticMesh(dataPath("bubl.bof"), &bublMesh);
+  loadStatic(dataPath("bubl.bof"), &bublMesh);
   texture(&bublMesh, dataPath("bubulle_64x64.raw"));
   normals(&bublMesh);
   scale(&bublMesh, 0.1f);
 
-  loadStaticMesh(dataPath("root.bof"), &rootMesh);
+  loadStatic(dataPath("root.bof"), &rootMesh);
   texture(&rootMesh, dataPath("skinEnv_128x128.raw"));
   normals(&rootMesh);
 
@@ -157,11 +164,11 @@ void loadAssets() {
   loadAnimatedMesh(dataPath("poilglow.baf"), &poilglowMesh);
   texture(&poilglowMesh, dataPath("effetrevitalisant_256x256.raw"));
 
-  loadStaticMesh(dataPath("tele.bof"), &teleMesh);
+  loadStatic(dataPath("tele.bof"), &teleMesh);
   texture(&teleMesh, dataPath("tele_1024x1024.raw"));
   scale(&teleMesh, 0.1f);
 
-  loadStaticMesh(dataPath("tele_chrm.bof"), &teleChrmMesh);
+  loadStatic(dataPath("tele_chrm.bof"), &teleChrmMesh);
   texture(&teleChrmMesh, dataPath("chrm2_256x256.raw"));
   normals(&teleChrmMesh);
   scale(&teleChrmMesh, 0.1f);
@@ -170,35 +177,35 @@ void loadAssets() {
   texture(&teleNoizMesh, dataPath("scrnoiz_512x512.raw"));
   scale(&teleNoizMesh, 0.1f);
 
-  loadStaticMesh(dataPath("rasoirplat_env.bof"), &rasoirplatEnvMesh);
+  loadStatic(dataPath("rasoirplat_env.bof"), &rasoirplatEnvMesh);
   texture(&rasoirplatEnvMesh, dataPath("chrm_256x256.raw"));
   normals(&rasoirplatEnvMesh);
 
-  loadStaticMesh(dataPath("rasoirplat_manche.bof"), &rasoirplatMancheMesh);
+  loadStatic(dataPath("rasoirplat_manche.bof"), &rasoirplatMancheMesh);
   texture(&rasoirplatMancheMesh, dataPath("rasoirplat_manche_256x256.raw"));
   normals(&rasoirplatMancheMesh);
 
-  loadStaticMesh(dataPath("tapis.bof"), &tapisMesh);
+  loadStatic(dataPath("tapis.bof"), &tapisMesh);
   texture(&tapisMesh, dataPath("vrillstripe_256x64.raw"));
   normals(&tapisMesh);
 
-  loadStaticMesh(dataPath("R2_lame.bof"), &r2LameMesh);
+  loadStatic(dataPath("R2_lame.bof"), &r2LameMesh);
   texture(&r2LameMesh, dataPath("chrm_256x256.raw"));
   normals(&r2LameMesh);
 
-  loadStaticMesh(dataPath("R2_manch.bof"), &r2ManchMesh);
+  loadStatic(dataPath("R2_manch.bof"), &r2ManchMesh);
   texture(&r2ManchMesh, dataPath("chrm_256x256.raw"));
   normals(&r2ManchMesh);
 
-  loadStaticMesh(dataPath("R2_plas.bof"), &r2PlasMesh);
+  loadStatic(dataPath("R2_plas.bof"), &r2PlasMesh);
   texture(&r2PlasMesh, dataPath("rasoir_256x256.raw"));
   normals(&r2PlasMesh);
 
-  loadStaticMesh(dataPath("skin.bof"), &skinMesh);
+  loadStatic(dataPath("skin.bof"), &skinMesh);
   texture(&skinMesh, dataPath("skinEnv_128x128.raw"));
   normals(&skinMesh);
 
-  loadStaticMesh(dataPath("clip.bof"), &clipMesh);
+  loadStatic(dataPath("clip.bof"), &clipMesh);
   texture(&clipMesh, dataPath("clip_4x4.raw"));
 
   loadAnimatedMesh(dataPath("grtz.baf"), &grtzMesh);

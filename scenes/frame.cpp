@@ -4,7 +4,7 @@
 // scripts by scene number.
 #include <cmath>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 

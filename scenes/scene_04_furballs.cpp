@@ -3,7 +3,7 @@
 // Owns noiseRandomState, the scene's own generator (never reseeded).
 #include <cmath>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 

@@ -1,7 +1,7 @@
 // The scene clock: turns the milliseconds since the music started into the current scene
 // number and the time inside that scene, through the fixed table of scene start times.
 // Owns: SceneTable, sceneIndex, sceneStart.
-#include "app/app.h"
+#include "platform/display.h"
 #include "scenes/scenes.h"
 
 // Start times in units of 2000 ms, ascending; the walk in sceneClock relies on that.

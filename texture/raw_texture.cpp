@@ -114,6 +114,11 @@ void releaseTextures() {
   }
 }
 
+void resetTextureTable() {
+  releaseTextures();
+  textureTableReady = 0;
+}
+
 TextureId loadRawTexture(const char* fileName) {
   if (!textureTableReady) {
     releaseTextures();

@@ -17,6 +17,7 @@ extern int textureTableReady;
 
 TextureId loadRawTexture(const char* fileName);     // lowest free slot, or -1 when the table is full
 void releaseTextures();                             // delete every texture, free every slot
+void resetTextureTable();                           // releaseTextures, and textureTableReady 0 as at start
 int parseTextureSize(const char* fileName, int* width, int* height); // 1 if the name holds "_WxH."
 void readRawPixels(const char* fileName, RawImage* image, int width, int height);
 void loadRawImage(const char* fileName, RawImage* image);

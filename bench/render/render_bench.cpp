@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/app.h"
-#include "render/render.h"
+#include "platform/display.h"
+#include "render/render_internal.h"
 
 static TextureId whiteTex = -1, bordsTex = -1;
 

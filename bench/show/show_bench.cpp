@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "audio/audio.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "scenes/scenes.h"
 
 // The middle of scene `scene` (1..10), in elapsed milliseconds.

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <GL/gl.h>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "support/gl_context.h"
 
 TEST(TestContext, OffscreenCompatibilityContext) {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "platform/platform.h"
 #include "support/gl_context.h"
 

@@ -34,11 +34,18 @@ long decodeAll(const std::string& path, std::vector<float>* stereo) {
   return (long)(stereo->size() / 2);
 }
 
+// No stream from an earlier case: the decoder count and the band levels are this case's own.
+void noMusicPlaying() {
+  closeMusicAnalysis();
+  closeMusicDevice();
+}
+
 }  // namespace
 
 // Gapless decoding: exactly the encoded frames come back, none of the encoder's delay or
 // padding, at 44100 Hz stereo whatever the file's rate and channel count.
 TEST(Mp3Decoder, GaplessLengthAndForcedFormat) {
+  noMusicPlaying();
   struct Case { int rate, channels; double seconds; };
   const Case cases[] = {{44100, 2, 1.0}, {44100, 1, 0.5}, {22050, 1, 0.5}, {48000, 2, 0.5}};
   for (const Case& c : cases) {
@@ -64,6 +71,7 @@ TEST(Mp3Decoder, GaplessLengthAndForcedFormat) {
 
 // Missing, empty, text and truncated files are refused and leave no decoder open.
 TEST(Mp3Decoder, RefusesBadFiles) {
+  noMusicPlaying();
   std::string empty = scratchPath("empty.mp3"), text = scratchPath("text.mp3"), cut = scratchPath("cut.mp3");
   std::fclose(std::fopen(empty.c_str(), "wb"));
   FILE* f = std::fopen(text.c_str(), "wb");
@@ -93,6 +101,7 @@ TEST(Mp3Decoder, RefusesBadFiles) {
 // A 1 kHz sine of amplitude 0.5 peaks in bin 23 (1000 / 43.07 = 23.2) at about 0.5: the
 // Hann window loses 3 % a quarter bin off centre, the encoder a little more.
 TEST(MusicAnalysis, SinePeaksInBin23) {
+  noMusicPlaying();
   const struct { int rate, channels; } cases[] = {{44100, 2}, {22050, 1}};
   for (auto c : cases) {
     SCOPED_TRACE(testing::Message() << c.rate << " Hz");
@@ -120,6 +129,7 @@ TEST(MusicAnalysis, SinePeaksInBin23) {
 // the onset and full once the whole window is inside the tone. A stream that kept the
 // encoder's 1105-sample delay (25 ms) would still read well below full at 540 ms.
 TEST(MusicAnalysis, WindowEndsAtTheTimeSet) {
+  noMusicPlaying();
   std::string path = scratchPath("onset.mp3");
   ToneFile tone;
   tone.silenceSeconds = 0.5, tone.toneSeconds = 0.5, tone.amplitude = 0.8;

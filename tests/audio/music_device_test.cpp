@@ -20,8 +20,12 @@ std::string toneMp3(const char* name, double seconds = 1.0, double amplitude = 0
   tone.toneSeconds = seconds, tone.amplitude = amplitude;
   return makeToneMp3(path, tone) > 0 ? path : std::string();
 }
-// Each test names its driver itself rather than trusting the environment it was given.
-void useAudioDriver(const char* name) { setenv("SDL_AUDIODRIVER", name, 1); }
+// Each test names its driver itself rather than trusting the environment it was given, and
+// starts from the sound layer as the show starts: no device yet.
+void useAudioDriver(const char* name) {
+  closeMusicDevice();
+  setenv("SDL_AUDIODRIVER", name, 1);
+}
 
 // Polls every 10 ms until `done()` holds or `deadlineMs` have passed; true when it held. The
 // deadline is far beyond what a quiet machine needs, so a loaded one only makes it slower.
@@ -96,7 +100,7 @@ TEST(MusicDevice, BadFilesRunSilent) {
 TEST(MusicDevice, NoDevice) {
   std::string path = toneMp3("tone.mp3", 0.3);
   ASSERT_FALSE(path.empty());
-  useAudioDriver("no-such-driver");
+  useAudioDriver("no-such-driver");   // from no device: as at the show's start
   uint32_t before = SDL_GetTicks();
   EXPECT_EQ(startMusic(path.c_str()), 0);
   EXPECT_EQ(startMusic(path.c_str()), 0);
@@ -130,7 +134,7 @@ TEST(MusicDevice, DiskDriverPlaysTheStream) {
     return size >= wanted;
   }));
   EXPECT_EQ(stopMusic(), 1);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);  // closes the device and its file
+  closeMusicDevice();                 // closes the device and its file
   double wall = (SDL_GetTicks() - started) / 1000.0;
 
   FILE* f = std::fopen(out.c_str(), "rb");
@@ -198,7 +202,7 @@ TEST(MusicDevice, SeekAndPauseFollowTheDecodedStream) {
   pauseMusic(0);
   SDL_Delay(300);
   EXPECT_EQ(stopMusic(), 1);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  closeMusicDevice();                 // closes the device and its file
 
   FILE* f = std::fopen(out.c_str(), "rb");
   ASSERT_NE(f, nullptr);

@@ -11,7 +11,7 @@
 #include "dataset_support.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "support/gl_context.h"
 
 namespace fs = std::filesystem;

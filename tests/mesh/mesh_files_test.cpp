@@ -282,7 +282,7 @@ TEST(MeshFiles, LoadersReadFilesAndReportMissingOnes) {
   writeTextFile(baf, TRIANGLE_BAF);
   Mesh square{}, triangle{}, reference{};
   ASSERT_EQ(parseText(SQUARE_BOF, &reference, false), MeshParsed);
-  loadStaticMesh(bof.c_str(), &square);
+  EXPECT_EQ(loadStaticMesh(bof.c_str(), &square), MeshParsed);
   expectSameMesh(square, reference, bof);
   loadStaticMesh(bof.c_str(), &square);       // loading again replaces, nothing leaks
   expectSameMesh(square, reference, bof);
@@ -293,8 +293,9 @@ TEST(MeshFiles, LoadersReadFilesAndReportMissingOnes) {
   const std::string missing = "EEEEEEEEEEEK!!!     file not found!!";
   Mesh lost{};
   testing::internal::CaptureStdout();
-  loadStaticMesh("data/no such mesh.bof", &lost);
-  loadAnimatedMesh("data/no such mesh.baf", &lost);
+  // The caller learns of the failure (the asset inventory presents a frame after it).
+  EXPECT_EQ(loadStaticMesh("data/no such mesh.bof", &lost), MeshFileMissing);
+  EXPECT_EQ(loadAnimatedMesh("data/no such mesh.baf", &lost), MeshFileMissing);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), missing + missing);
   expectEmptyMesh(lost);
   EXPECT_EQ(lost.texture, -1);
@@ -318,7 +319,7 @@ TEST(MeshFiles, LoadersReadFilesAndReportMissingOnes) {
   writeTextFile(bad, "mesh 3 1 0 0 0 0 0 0 0 0 0 1 0 0 0 0 2 0 0 0 0 0 0 0 1 7");
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  loadStaticMesh(bad.c_str(), &square);
+  EXPECT_EQ(loadStaticMesh(bad.c_str(), &square), MeshMalformed);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_NE(testing::internal::GetCapturedStderr().find(bad), std::string::npos);
   expectEmptyMesh(square);

@@ -9,7 +9,7 @@
 #include "mesh/mesh.h"
 #include "mesh_test_util.h"
 #include "platform/platform.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "support/gl_context.h"
 
 static PFNGLGETBUFFERPARAMETERIVARBPROC getBufferParameteriv;

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "make_data.h"
 #include "mesh/mesh.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "support/gl_context.h"
 
 namespace fs = std::filesystem;

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/display.h"
 #include "platform/platform.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "support/gl_context.h"
 
 // A GL texture of w x h RGBA pixels with nearest filtering, placed in table slot `slot`.
@@ -134,13 +135,37 @@ inline void useTestShaderSources() {
   setShaderSourcePaths(vertPath.c_str(), fragPath.c_str());
 }
 
-// Opens the test context and sets the fixed state with the test shader pair; no GL error
-// is left pending.
+// GL's own defaults for what the cases change and initGlState does not set, as in a fresh
+// context: cases share one context in a test run.
+inline void restoreDefaultDrawState() {
+  glDisable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ZERO);
+  glDepthMask(GL_TRUE);
+  glDisable(GL_SCISSOR_TEST);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  ext::glActiveTextureARB(GL_TEXTURE1_ARB);
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  ext::glActiveTextureARB(GL_TEXTURE0_ARB);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// Opens the test context and sets the fixed state with the test shader pair, GL's defaults
+// for the rest and the render queue's state as at start; no GL error is left pending.
 #define RENDER_TEST_SETUP()              \
   do {                                   \
     GL_TEST_CONTEXT();                   \
     useTestShaderSources();              \
     ASSERT_EQ(initGlState(), 1);         \
+    restoreDefaultDrawState();           \
+    resetRenderState();                  \
     ASSERT_EQ(glGetError(), (GLenum)GL_NO_ERROR); \
   } while (0)
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "audio/audio.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
 

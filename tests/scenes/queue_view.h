@@ -4,7 +4,7 @@
 #include <ostream>
 #include <vector>
 
-#include "render/render.h"
+#include "render/render_internal.h"
 
 struct QueueEntry {
   Mesh* mesh;                         // null for a command or background

@@ -7,7 +7,7 @@
 
 #include "audio/audio.h"
 #include "queue_view.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "scenes/scenes.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // scene clock, must keep the render queue inside its capacities and never drop an entry.
 #include <gtest/gtest.h>
 
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "scenes/scenes.h"
 
 TEST(ShowPass, EveryFrameTimeFitsTheQueue) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "platform/platform.h"
 
 bool openTestGlContext(std::string* why) {

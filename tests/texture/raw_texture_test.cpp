@@ -28,8 +28,10 @@ static std::vector<unsigned char> countingBytes(size_t n) {
 }
 
 // GL state as the show sets it; errors left by the shader set-up are not ours to check.
+// A context, the fixed GL state and an empty table as at start.
 static void startGl() {
   initGlState();
+  resetTextureTable();
   while (glGetError() != GL_NO_ERROR) {
   }
 }
@@ -121,6 +123,7 @@ TEST(RawTexture, PixelsOfExactShortLongAndMissingFiles) {
 }
 
 TEST(RawTexture, ReleaseWithoutLoadsAndSafeLookup) {
+  resetTextureTable();                          // what earlier cases loaded
   releaseTextures();                            // nothing loaded, no GL context needed
   releaseTextures();
   EXPECT_EQ(textureTableReady, 0);

@@ -22,12 +22,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "audio/audio.h"
 #include "frame_output.h"
 #include "platform/platform.h"
 #include "png_writer.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "scenes/scenes.h"
 
 static const char* const USAGE =

@@ -21,10 +21,10 @@
 
 #include <GL/gl.h>
 
-#include "app/app.h"
+#include "platform/display.h"
 #include "mesh/mesh.h"
 #include "png_writer.h"
-#include "render/render.h"
+#include "render/render_internal.h"
 #include "texture/texture.h"
 
 namespace {

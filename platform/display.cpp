@@ -1,5 +1,6 @@
-// The window with its GL context, presenting frames, and the clear operations.
-#include "app/app.h"
+// The window with its GL context, presenting frames, and the clear operations, over the
+// SDL window of platform.cpp. Owns frameGrabPixels.
+#include "platform/display.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -9,7 +10,6 @@
 #include "platform/offscreen_picture.h"
 #include "platform/platform.h"
 
-int32_t stopFlag;
 unsigned char* frameGrabPixels;
 static int windowWidth = SCREEN_WIDTH, windowHeight = SCREEN_HEIGHT;
 
