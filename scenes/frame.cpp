@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "render/fast_tail.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -33,6 +34,11 @@ void renderFrame(int32_t elapsed) {
   sceneClock(elapsed, scene, t, u);
   runSceneScript(scene, t, u);
 
+  if (fastTailReady()) {
+    drawFastFrameTail(elapsed, scene, t, whiteTex, bords2Tex);
+    swapFrame();
+    return;
+  }
   prepareGlow();
   if (elapsed > END_FADE_START_MS) {
     // Closing: the picture tears row by row and fades to black; q runs from 0 to about 1.
