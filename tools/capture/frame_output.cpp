@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-bool writePng(const std::string& path, const unsigned char* rgb, int width, int height) {
+bool writePng(const std::string& path, const unsigned char* rgb, int width, int height, int level) {
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -20,6 +20,7 @@ bool writePng(const std::string& path, const unsigned char* rgb, int width, int 
     return false;
   }
   png_init_io(png, file);
+  if (level >= 0) png_set_compression_level(png, level);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);

@@ -7,8 +7,9 @@
 constexpr int FRAME_WIDTH = 1024;
 constexpr int FRAME_HEIGHT = 768;
 
-// Writes an RGB picture (top row first) as PNG; false on any failure.
-bool writePng(const std::string& path, const unsigned char* rgb, int width, int height);
+// Writes an RGB picture (top row first) as PNG with zlib level `level` (-1: libpng's
+// default); false on any failure.
+bool writePng(const std::string& path, const unsigned char* rgb, int width, int height, int level = -1);
 
 // Turns a frame as glReadPixels gives it (bottom row first) upright, into `upright`.
 void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height);
