@@ -7,9 +7,9 @@
 // passes step by step (each product rounded to the nearest byte, each sum clamped at 255),
 // so it lands within a step or two of the plain tail; the differences left come from
 // sampling the glow levels in a program rather than in the fixed pipeline.
-//
-// The closing sequence keeps its passes; only its row jitter is sent as one vertex array
-// instead of 196 608 immediate-mode vertices (the same pixels).
+// The closing sequence of the last six seconds stays with the plain tail: its cost is
+// filling the three colour-masked 128x128 grids of the row jitter, which no merging saves
+// (sending the grid as one vertex array instead of immediate mode made no difference).
 //
 // Owns the composite program, the picture texture, its own GL entry points and the choice
 // between the two tails.
@@ -30,7 +30,6 @@ namespace {
 
 // Entry points of this file, fetched here so that the tail depends on nothing else's set-up.
 PFNGLACTIVETEXTUREARBPROC activeTexture;
-PFNGLBINDBUFFERARBPROC bindBuffer;
 PFNGLCREATESHADEROBJECTARBPROC createShader;
 PFNGLSHADERSOURCEARBPROC shaderSource;
 PFNGLCOMPILESHADERARBPROC compileShader;
@@ -56,7 +55,6 @@ GLuint pictureTexture;              // 1024x1024 RGB, the screen picture in its 
 
 constexpr int PICTURE_UNIT = 0, FIRST_GLOW_UNIT = 1, BORDER_UNIT = 6, UNITS_USED = 7;
 constexpr int FIRST_GLOW_LEVEL = 3; // ordinary frames show levels 3 to 7 (alpha 255)
-constexpr int32_t CLOSING_START_MS = 178000;   // the closing sequence runs after it
 
 // Byte arithmetic as the blending of an 8-bit framebuffer does it: each pass rounds.
 const char* const COMPOSITE_SOURCE =
@@ -88,7 +86,7 @@ bool fetch(T* entry, const char* name) {
 }
 
 bool fetchEntryPoints() {
-  bool ok = fetch(&activeTexture, "glActiveTextureARB") & fetch(&bindBuffer, "glBindBufferARB") &
+  bool ok = fetch(&activeTexture, "glActiveTextureARB") &
             fetch(&createShader, "glCreateShaderObjectARB") & fetch(&shaderSource, "glShaderSourceARB") &
             fetch(&compileShader, "glCompileShaderARB") &
             fetch(&createProgram, "glCreateProgramObjectARB") &
@@ -99,8 +97,7 @@ bool fetchEntryPoints() {
             fetch(&uniform1f, "glUniform1fARB") & fetch(&deleteObject, "glDeleteObjectARB");
   return ok && glExtensionAvailable("GL_ARB_multitexture") &&
          glExtensionAvailable("GL_ARB_shader_objects") &&
-         glExtensionAvailable("GL_ARB_fragment_shader") &&
-         glExtensionAvailable("GL_ARB_vertex_buffer_object");
+         glExtensionAvailable("GL_ARB_fragment_shader");
 }
 
 // Compiles and links the composite program and sets its samplers; an empty string on success.
@@ -213,78 +210,6 @@ void drawOrdinaryTail(int32_t scene, int32_t t, TextureId white, TextureId borde
   }
 }
 
-// The row jitter of the plain tail with its 128x128 grid in one vertex array.
-float jitterVertices[128 * 128 * 4][3];
-float jitterTexCoords[128 * 128 * 4][2];
-
-void drawRowJitterArray(float amplitude, float decay, int32_t jumpChance, int32_t decayChance) {
-  if (jumpChance < 1) jumpChance = 1;
-  if (decayChance < 1) decayChance = 1;
-  gen::srand((uint32_t)effectsSeed);
-  beginScreenPass();
-  glViewport(0, 0, 1024, 768);
-  glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
-  int32_t g = 0;
-  for (int i = 128; i >= 0; --i) {
-    if (gen::rand() % decayChance == 0)
-      g = (int32_t)((double)(gen::rand() % 8) * (double)decay * 0.125 * (double)g);
-    if (gen::rand() % jumpChance == 0)
-      g = (int32_t)((double)(gen::rand() % 16 - 7) * (double)amplitude);
-    rowOffset[i] = (float)g * 0.0009765625f;
-    gridCoord[i] = (float)i * 0.0078125f;
-  }
-  int v = 0;
-  for (int r = 0; r < 128; ++r) {
-    float yLow = 768.0f - 6.0f * (float)(r + 1);
-    float yHigh = 768.0f - 6.0f * (float)r;
-    for (int c = 0; c < 128; ++c) {
-      float xLeft = 8.0f * (float)c, xRight = 8.0f * (float)(c + 1);
-      const float corners[4][4] = {
-          {gridCoord[c] + rowOffset[r + 1], gridCoord[r + 1], xLeft, yLow},
-          {gridCoord[c + 1] + rowOffset[r + 1], gridCoord[r + 1], xRight, yLow},
-          {gridCoord[c + 1] + rowOffset[r], gridCoord[r], xRight, yHigh},
-          {gridCoord[c] + rowOffset[r], gridCoord[r], xLeft, yHigh}};
-      for (const float* corner : corners) {
-        jitterTexCoords[v][0] = corner[0];
-        jitterTexCoords[v][1] = corner[1];
-        jitterVertices[v][0] = corner[2];
-        jitterVertices[v][1] = corner[3];
-        jitterVertices[v][2] = 0.0f;
-        ++v;
-      }
-    }
-  }
-  bindBuffer(GL_ARRAY_BUFFER_ARB, 0);   // client memory, not a mesh's buffer
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 0, jitterVertices);
-  glTexCoordPointer(2, GL_FLOAT, 0, jitterTexCoords);
-  glDrawArrays(GL_QUADS, 0, v);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  endScreenPass();
-}
-
-void drawClosingTail(int32_t elapsed, TextureId white) {
-  prepareGlow();
-  double d = (double(float(elapsed)) - 178000.0) * 0.00016666666f;
-  float q = float(d * d);
-  float amplitude = 15 * q;
-  int32_t jumpChance = int32_t(64 * (1.0 - q));
-  if (jumpChance == 0) jumpChance = 1;
-  glColorMask(1, 0, 0, 1);
-  drawRowJitterArray(amplitude, 1.8f, jumpChance, 3);
-  glColorMask(0, 1, 0, 1);
-  drawRowJitterArray(amplitude * 0.8f, 1.8f, jumpChance, 3);
-  glColorMask(0, 0, 1, 1);
-  drawRowJitterArray(amplitude * 0.7f, 1.8f, jumpChance, 3);
-  glColorMask(1, 1, 1, 1);
-  drawTintedRect(0, 0, 1, 1, 0, 0, 0, 0.5f, white);
-  drawGlow(0, 0, 1, 1, 255, 1);
-  drawGlow(0, 0, 1, 1, int32_t(250.0 * q), 0);
-  drawTintedRect(0, 0, 1, 1, 0, 0, 0, q, white);
-}
-
 }  // namespace
 
 bool exactPathRequested() {
@@ -309,16 +234,8 @@ bool fastTailReady() {
   return support == 1;
 }
 
-void drawFastFrameTail(int32_t elapsed, int32_t scene, int32_t t, TextureId white, TextureId border) {
-  if (elapsed > CLOSING_START_MS) {
-    drawClosingTail(elapsed, white);
-  } else {
-    drawOrdinaryTail(scene, t, white, border);
-    if (scene != 2) return;   // the composite has drawn the fade-in and the border
-  }
-  if (scene == 1 && t < 8000)
-    drawTintedRect(0, 0, 1, 1, 0, 0, 0, float(1.0 - double(t) * 0.000125f), white);
-  if (scene != 2) drawScreenQuad(border, 0, 0, 1.0f, 1.0f, 2);
+void drawFastFrameTail(int32_t scene, int32_t t, TextureId white, TextureId border) {
+  drawOrdinaryTail(scene, t, white, border);
 }
 
 void shutdownFastTail() {

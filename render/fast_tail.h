@@ -21,10 +21,10 @@ void setExactPath(bool exact);
 // or the program are missing, it says why on stderr once and answers false from then on.
 bool fastTailReady();
 
-// Everything of a frame after the scene script up to the buffer swap, as the plain tail
-// draws it: glow capture and chain, the queue on the screen, veil, glow overlay, fade-in,
-// border, and after 178000 ms the closing sequence. Call only when fastTailReady() is true.
-void drawFastFrameTail(int32_t elapsed, int32_t scene, int32_t t, TextureId white, TextureId border);
+// Everything of an ordinary frame (up to 178000 ms) after the scene script up to the buffer
+// swap, as the plain tail draws it: glow capture and chain, the queue on the screen, veil,
+// glow overlay, scene 1's fade-in, border. Call only when fastTailReady() is true.
+void drawFastFrameTail(int32_t scene, int32_t t, TextureId white, TextureId border);
 
 // Deletes the program and the picture texture (the GL context must still be current) and
 // forgets every choice: the next fastTailReady() reads SHOW_EXACT and looks at the driver

@@ -34,8 +34,8 @@ void renderFrame(int32_t elapsed) {
   sceneClock(elapsed, scene, t, u);
   runSceneScript(scene, t, u);
 
-  if (fastTailReady()) {
-    drawFastFrameTail(elapsed, scene, t, whiteTex, bords2Tex);
+  if (elapsed <= END_FADE_START_MS && fastTailReady()) {
+    drawFastFrameTail(scene, t, whiteTex, bords2Tex);
     swapFrame();
     return;
   }
