@@ -50,7 +50,7 @@ int exactRequested = -1;            // SHOW_EXACT as read at the first question;
 bool simulateMissing;
 
 GLhandleARB compositeProgram;
-GLint fadeKeepLocation = -1;
+GLint fadeKeepLocation = -1, borderShownLocation = -1;
 GLuint pictureTexture;              // 1024x1024 RGB, the screen picture in its lower 768 rows
 
 constexpr int PICTURE_UNIT = 0, FIRST_GLOW_UNIT = 1, BORDER_UNIT = 6, UNITS_USED = 7;
@@ -59,7 +59,7 @@ constexpr int FIRST_GLOW_LEVEL = 3; // ordinary frames show levels 3 to 7 (alpha
 // Byte arithmetic as the blending of an 8-bit framebuffer does it: each pass rounds.
 const char* const COMPOSITE_SOURCE =
     "uniform sampler2D picture, level3, level4, level5, level6, level7, border;\n"
-    "uniform float fadeKeep;\n"
+    "uniform float fadeKeep, borderShown;\n"
     "vec3 bytes(vec4 texel) { return floor(texel.rgb * 255.0 + 0.5); }\n"
     "vec3 scaled(vec3 a, vec3 b) { return floor(a * b / 255.0 + 0.5); }\n"
     "vec3 glow(vec3 c, sampler2D level, vec2 uv) {\n"
@@ -75,7 +75,8 @@ const char* const COMPOSITE_SOURCE =
     "  c = glow(c, level6, uv);\n"
     "  c = glow(c, level7, uv);\n"
     "  c = scaled(c, vec3(fadeKeep));\n"
-    "  c = scaled(c, bytes(texture2D(border, vec2(uv.x, 1.0 - uv.y))));\n"
+    "  vec3 b = bytes(texture2D(border, vec2(uv.x, 1.0 - uv.y)));\n"
+    "  c = scaled(c, mix(vec3(255.0), b, borderShown));\n"
     "  gl_FragColor = vec4(c / 255.0, 1.0);\n"
     "}\n";
 
@@ -125,6 +126,7 @@ const char* buildCompositeProgram() {
   for (int unit = 0; unit < UNITS_USED; ++unit)
     uniform1i(uniformLocation(compositeProgram, samplers[unit]), unit);
   fadeKeepLocation = uniformLocation(compositeProgram, "fadeKeep");
+  borderShownLocation = uniformLocation(compositeProgram, "borderShown");
   useProgram(previous);
   return "";
 }
@@ -168,6 +170,8 @@ void composite(float fadeKeep, TextureId border) {
   glViewport(0, 0, 1024, 768);
   useProgram(compositeProgram);
   uniform1f(fadeKeepLocation, fadeKeep);
+  // Without its picture the border quad is drawn untextured in white: it changes nothing.
+  uniform1f(borderShownLocation, textures[BORDER_UNIT] != 0 ? 1.0f : 0.0f);
   glBegin(GL_QUADS);
   glVertex3f(0.0f, 0.0f, 0.0f);
   glVertex3f(1024.0f, 0.0f, 0.0f);
@@ -244,6 +248,7 @@ void shutdownFastTail() {
   compositeProgram = 0;
   pictureTexture = 0;
   fadeKeepLocation = -1;
+  borderShownLocation = -1;
   support = -1;
   exactOverride = -1;
   exactRequested = -1;
