@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "audio/audio.h"
 #include "platform/platform.h"
+#include "render/fast_tail.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -24,6 +25,7 @@ int main() {
     return 1;
   }
   loadAssets();
+  fastTailReady();   // builds the fast tail's program now, not in the first frame
   startMusic("data/maronekt-mix6.mp3");
   uint32_t startTick = tickCount();
 
@@ -37,6 +39,7 @@ int main() {
 
   freeAssets();
   stopMusic();
+  shutdownFastTail();
   releaseShaderProgram();
   std::fflush(stdout);
   std::exit(0);

@@ -284,6 +284,7 @@ int main(int argc, char** argv) {
     ok = false;
   }
   if (music) closeMusicAnalysis();
+  shutdownFastTail();
   freeAssets();
   releaseShaderProgram();
   std::fflush(stdout);
