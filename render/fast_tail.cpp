@@ -7,6 +7,7 @@
 // passes step by step (each product rounded to the nearest byte, each sum clamped at 255),
 // so it lands within a step or two of the plain tail; the differences left come from
 // sampling the glow levels in a program rather than in the fixed pipeline.
+//
 // The closing sequence of the last six seconds stays with the plain tail: its cost is
 // filling the three colour-masked 128x128 grids of the row jitter, which no merging saves
 // (sending the grid as one vertex array instead of immediate mode made no difference).
@@ -154,7 +155,8 @@ const char* setUp() {
 // Veil, glow levels 3 to 7, fade veil and border in one pass over the whole screen.
 // fadeKeep is 255 minus the fade veil's alpha byte (255 without a fade).
 void composite(float fadeKeep, TextureId border) {
-  GLuint textures[UNITS_USED] = {pictureTexture};
+  GLuint textures[UNITS_USED] = {};
+  textures[PICTURE_UNIT] = pictureTexture;
   for (int i = 0; i < 5; ++i) textures[FIRST_GLOW_UNIT + i] = glowTargets[FIRST_GLOW_LEVEL + i];
   textures[BORDER_UNIT] = textureName(border);
   GLint saved[UNITS_USED] = {};
