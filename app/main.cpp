@@ -9,6 +9,7 @@
 #include "audio/audio.h"
 #include "platform/data_folder.h"
 #include "platform/platform.h"
+#include "render/fast_tail.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   loadAssets();
+  if (showOptions.exact) setExactPath(true);
+  fastTailReady();   // builds the fast tail's program now, not in the first frame
   startMusic(dataPath("maronekt-mix6.mp3"));
   startPlayback();
 
@@ -54,6 +57,7 @@ int main(int argc, char** argv) {
 
   freeAssets();
   stopMusic();
+  shutdownFastTail();
   releaseShaderProgram();
   std::fflush(stdout);
   std::exit(0);

@@ -9,11 +9,11 @@
 
 #include "platform/data_folder.h"
 
-ShowOptions showOptions = {-1, 0, 0, nullptr, {0, 0, 0}};
+ShowOptions showOptions = {-1, 0, 0, nullptr, {0, 0, 0}, 0};
 
 const char* const SHOW_USAGE =
     "usage: show [--fullscreen | --window] [--size WxH] [--data DIR] [--from MS | --scene N]\n"
-    "            [--controls] [--loop] [--help]\n"
+    "            [--controls] [--loop] [--exact] [--help]\n"
     "  --fullscreen  fullscreen without asking (1024x768 where the display has that mode,\n"
     "                else the desktop's own resolution with the picture scaled)\n"
     "  --window      a window without asking\n"
@@ -23,6 +23,8 @@ const char* const SHOW_USAGE =
     "  --scene N     start at scene N (1 to 10)\n"
     "  --controls    keys while playing: Space pause, Right/Left 5 s, Page Down/Up scene, Home 0\n"
     "  --loop        start again from 0 at the end instead of exiting\n"
+    "  --exact       draw every pass of the frame tail as written, not the faster one-pass\n"
+    "                tail (as SHOW_EXACT=1 does)\n"
     "  --help        print this and exit\n"
     "With no arguments the show asks \"Fullscreen?\" and reads data/ in the working directory.\n";
 
@@ -59,7 +61,7 @@ static bool parseSize(const char* text, int* width, int* height) {
 }
 
 OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
-  *options = {-1, 0, 0, nullptr, {0, 0, 0}};
+  *options = {-1, 0, 0, nullptr, {0, 0, 0}, 0};
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* problem = "";
@@ -84,6 +86,8 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
       return ExitAfterHelp;
     } else if (std::strcmp(flag, "--fullscreen") == 0 && !value) {
       options->fullscreen = 1;
+    } else if (std::strcmp(flag, "--exact") == 0 && !value) {
+      options->exact = 1;
     } else if (std::strcmp(flag, "--window") == 0 && !value) {
       options->fullscreen = 0;
     } else if (std::strcmp(flag, "--size") == 0) {

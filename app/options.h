@@ -8,6 +8,7 @@ struct ShowOptions {
   int windowWidth, windowHeight;      // the window's size; 0, 0 for 1024x768
   const char* dataFolder;             // null for "data"
   PlaybackOptions playback;           // --from, --scene, --controls, --loop
+  int exact;                          // --exact: every pass of the frame tail as written
 };
 
 enum OptionsResult { RunShow, ExitAfterHelp, BadOptions };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/display.h"
+#include "render/fast_tail.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -27,6 +28,11 @@ void renderFrame(int32_t elapsed) {
   sceneClock(elapsed, scene, t, u);
   runSceneScript(scene, t, u);
 
+  if (elapsed <= END_FADE_START_MS && fastTailReady()) {
+    drawFastFrameTail(scene, t, whiteTex, bords2Tex);
+    swapFrame();
+    return;
+  }
   prepareGlow();
   if (elapsed > END_FADE_START_MS) {
     // Closing: the picture tears row by row and fades to black; q runs from 0 to about 1.

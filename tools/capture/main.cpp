@@ -1,7 +1,7 @@
 // capture — renders the show headless at a fixed frame rate, whatever the machine's speed.
 //
 //   capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]
-//           [--sheet FILE] [--report FILE]
+//           [--sheet FILE] [--report FILE] [--exact]
 //
 // Run from the folder that holds data/, like the show. Frame k has the elapsed time
 // round(k * 1000 / fps) and goes through beginEffectsFrame and renderFrame exactly as in the
@@ -11,6 +11,11 @@
 // time jump where that gives the same state (firstComputedFrame); frames that are computed
 // but not written are drawn with a one-pixel scissor: the same state, almost none of the
 // fill cost.
+//
+// By default frames are drawn with the fast frame tail and PNG files are written with the
+// fastest zlib level (the same pixels within 2 per channel, larger files); --exact (or
+// SHOW_EXACT=1) draws every pass as written and writes PNG files as before. Encoding and
+// writing run on a thread of their own while the next frame is drawn.
 #include <SDL2/SDL.h>
 
 #include <chrono>
@@ -25,14 +30,16 @@
 #include "platform/display.h"
 #include "audio/audio.h"
 #include "frame_output.h"
+#include "frame_writer.h"
 #include "platform/platform.h"
 #include "png_writer.h"
+#include "render/fast_tail.h"
 #include "render/render_internal.h"
 #include "scenes/scenes.h"
 
 static const char* const USAGE =
     "usage: capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]\n"
-    "               [--sheet FILE] [--report FILE]\n";
+    "               [--sheet FILE] [--report FILE] [--exact]\n";
 static const char* const SOUNDTRACK = "data/maronekt-mix6.mp3";
 
 struct CaptureOptions {
@@ -41,6 +48,7 @@ struct CaptureOptions {
   int toMs = SHOW_LENGTH_MS;
   std::vector<int> atMs;
   std::string pngDir, videoPath, sheetPath, reportPath;
+  bool exact = false;
 };
 
 static int fail(const std::string& message) {
@@ -60,6 +68,10 @@ static bool parseNumber(const char* text, int low, int high, int* value) {
 static std::string parseOptions(int argc, char** argv, CaptureOptions* options) {
   for (int i = 1; i < argc; ++i) {
     std::string flag = argv[i];
+    if (flag == "--exact") {
+      options->exact = true;
+      continue;
+    }
     bool numeric = flag == "--fps" || flag == "--from" || flag == "--to" || flag == "--at";
     bool path = flag == "--png" || flag == "--video" || flag == "--sheet" || flag == "--report";
     if (!numeric && !path) return "unknown flag '" + flag + "'";
@@ -168,6 +180,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!initGlState()) return 1;
+  bool exact = options.exact || exactPathRequested();
   loadAssets();
   bool music = openMusicAnalysis(SOUNDTRACK) != 0;
   if (!music) std::fprintf(stderr, "capture: no soundtrack in '%s': band levels stay 0\n", SOUNDTRACK);
@@ -197,7 +210,8 @@ int main(int argc, char** argv) {
   for (int at : atPending) lastWanted = at > lastWanted ? at : lastWanted;
   for (int middle : sheetPending) lastWanted = middle > lastWanted ? middle : lastWanted;
 
-  std::vector<unsigned char> grab((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3), upright(grab.size());
+  std::vector<unsigned char> upright((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
+  startFrameWriter(exact ? -1 : 1, video);
   long total = (long)std::ceil(lastWanted * (double)options.fps / 1000.0) + 1;
   long firstFrame = firstComputedFrame(options, atPending, sheetPending, span, total);
   auto begin = std::chrono::steady_clock::now();
@@ -228,7 +242,11 @@ int main(int argc, char** argv) {
       glEnable(GL_SCISSOR_TEST);
       glScissor(0, 0, 1, 1);
     }
-    frameGrabPixels = written ? grab.data() : nullptr;
+    // A frame drawn through the one-pixel scissor takes the plain tail: the fast one copies
+    // the whole screen, which no scissor limits.
+    setExactPath(exact || !written);
+    std::vector<unsigned char>* grab = written ? frameWriterBuffer() : nullptr;
+    frameGrabPixels = grab ? grab->data() : nullptr;
     beginEffectsFrame(elapsed);
     renderFrame(elapsed);
     frameGrabPixels = nullptr;
@@ -236,23 +254,22 @@ int main(int argc, char** argv) {
     double frameMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameBegin).count();
 
-    if (written) flipRows(grab.data(), upright.data(), FRAME_WIDTH, FRAME_HEIGHT);
+    std::string pngPath;
     if (toPng) {
       char name[64];
       std::snprintf(name, sizeof name, "/frame-%06d.png", (int)elapsed);
-      if (!writeRgbPng(options.pngDir + name, upright.data(), FRAME_WIDTH, FRAME_HEIGHT)) {
-        std::fprintf(stderr, "\ncapture: cannot write '%s%s'\n", options.pngDir.c_str(), name);
-        ok = false;
-      }
+      pngPath = options.pngDir + name;
     }
+    if (grab) submitFrame(grab, pngPath, toVideo, toSheet ? &upright : nullptr);
     if (toSheet) {
       int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
       char label[64];
       std::snprintf(label, sizeof label, "Scene %d  %.1f s", scene, elapsed / 1000.0);
       sheet.push_back({upright, label});
     }
-    if (toVideo && std::fwrite(upright.data(), 1, upright.size(), video) != upright.size()) {
-      std::fprintf(stderr, "\ncapture: ffmpeg stopped taking frames\n");
+    std::string failure = frameWriterFailure();
+    if (!failure.empty()) {
+      std::fprintf(stderr, "\ncapture: %s\n", failure.c_str());
       ok = false;
     }
     if (report) {
@@ -267,6 +284,10 @@ int main(int argc, char** argv) {
                    std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
   }
   std::fprintf(stderr, "\n");
+  if (!stopFrameWriter() && ok) {
+    std::fprintf(stderr, "capture: %s\n", frameWriterFailure().c_str());
+    ok = false;
+  }
 
   if (report && std::fclose(report) != 0) ok = false;
   if (video && !closeVideoPipe(video)) {
@@ -278,6 +299,7 @@ int main(int argc, char** argv) {
     ok = false;
   }
   if (music) closeMusicAnalysis();
+  shutdownFastTail();
   freeAssets();
   releaseShaderProgram();
   std::fflush(stdout);

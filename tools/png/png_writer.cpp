@@ -6,7 +6,8 @@
 
 #include <cstdio>
 
-bool writeRgbPng(const std::string& path, const unsigned char* rgb, int width, int height) {
+bool writeRgbPng(const std::string& path, const unsigned char* rgb, int width, int height,
+                 int level) {
   if (!rgb || width <= 0 || height <= 0) return false;
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
@@ -19,6 +20,7 @@ bool writeRgbPng(const std::string& path, const unsigned char* rgb, int width, i
     return false;
   }
   png_init_io(png, file);
+  if (level >= 0) png_set_compression_level(png, level);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);

@@ -1,0 +1,84 @@
+// The fast frame tail against the plain one, both drawn in this process from the real data
+// set: frames of every scene, the fade-in and the closing sequence, every channel within 2.
+// And the choice itself: the fast tail is taken by default; --exact, SHOW_EXACT or a missing
+// entry point gives the plain tail, pixel for pixel.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/app.h"
+#include "render/fast_tail.h"
+#include "render/render.h"
+#include "scenes/scenes.h"
+#include "support/gl_context.h"
+
+namespace {
+
+std::vector<unsigned char> frame(int32_t elapsed) {
+  std::vector<unsigned char> pixels(SCREEN_WIDTH * SCREEN_HEIGHT * 3);
+  frameGrabPixels = pixels.data();
+  beginEffectsFrame(elapsed);
+  renderFrame(elapsed);
+  frameGrabPixels = nullptr;
+  return pixels;
+}
+
+int largestDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+  int largest = 0;
+  for (size_t i = 0; i < a.size(); ++i) largest = std::max(largest, std::abs(a[i] - b[i]));
+  return largest;
+}
+
+}  // namespace
+
+TEST(FastTail, EveryScenesFramesMatchThePlainTail) {
+  GL_TEST_CONTEXT();
+  ASSERT_TRUE(initGlState());
+  loadAssets();
+  // A third and two thirds into each scene, the fade-in, the last ordinary frame and two
+  // frames of the closing sequence.
+  std::vector<int32_t> times = {3000, 178000, 179500, 183000};
+  for (int i = 0; i < SCENE_TABLE_SIZE; ++i) {
+    int32_t start = SceneTable[i].start * 2000;
+    int32_t end = i + 1 < SCENE_TABLE_SIZE ? SceneTable[i + 1].start * 2000 : SHOW_LENGTH_MS;
+    times.push_back(start + (end - start) / 3);
+    times.push_back(start + 2 * (end - start) / 3);
+  }
+  for (int32_t elapsed : times) {
+    setExactPath(true);
+    std::vector<unsigned char> plain = frame(elapsed);
+    setExactPath(false);
+    ASSERT_TRUE(fastTailReady());
+    EXPECT_LE(largestDifference(plain, frame(elapsed)), 2) << "at " << elapsed << " ms";
+  }
+  shutdownFastTail();
+  freeAssets();
+}
+
+TEST(FastTail, ChosenByDefaultPlainOnRequestOrWhenTheDriverLacksIt) {
+  GL_TEST_CONTEXT();
+  ASSERT_TRUE(initGlState());
+  loadAssets();
+  EXPECT_TRUE(fastTailReady());
+  setExactPath(true);
+  EXPECT_FALSE(fastTailReady());
+  std::vector<unsigned char> plain = frame(60000);
+  setExactPath(false);
+  EXPECT_TRUE(fastTailReady());
+
+  setenv(EXACT_PATH_VARIABLE, "1", 1);
+  EXPECT_TRUE(fastTailReady()) << "the variable is read once, not at every frame";
+  shutdownFastTail();
+  EXPECT_FALSE(fastTailReady());
+  unsetenv(EXACT_PATH_VARIABLE);
+  shutdownFastTail();
+
+  simulateMissingFastTailSupport(true);
+  EXPECT_FALSE(fastTailReady());
+  EXPECT_EQ(frame(60000), plain) << "the fallback draws the plain tail";
+  simulateMissingFastTailSupport(false);
+  EXPECT_TRUE(fastTailReady());
+  shutdownFastTail();
+  freeAssets();
+}

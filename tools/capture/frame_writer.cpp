@@ -1,0 +1,109 @@
+// The capture's writer thread and its small queue of frame buffers.
+#include "frame_writer.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "frame_output.h"
+#include "png_writer.h"
+
+namespace {
+
+constexpr int BUFFERS = 3;          // one being drawn into, up to two waiting or being written
+
+struct Job {
+  std::vector<unsigned char>* frame;
+  std::string pngPath;
+  bool toVideo;
+};
+
+std::mutex lock;
+std::condition_variable changed;
+std::vector<std::vector<unsigned char>> buffers;
+std::deque<std::vector<unsigned char>*> freeBuffers;
+std::deque<Job> jobs;
+bool stopping;
+std::string failure;
+std::thread writer;
+int pngLevel = -1;
+FILE* videoPipe;
+
+void fail(const std::string& message) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (failure.empty()) failure = message;
+}
+
+void writeJobs() {
+  std::vector<unsigned char> upright((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [] { return stopping || !jobs.empty(); });
+      if (jobs.empty()) return;
+      job = jobs.front();
+      jobs.pop_front();
+    }
+    flipRows(job.frame->data(), upright.data(), FRAME_WIDTH, FRAME_HEIGHT);
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      freeBuffers.push_back(job.frame);
+    }
+    changed.notify_all();
+    if (!job.pngPath.empty() && !writeRgbPng(job.pngPath, upright.data(), FRAME_WIDTH, FRAME_HEIGHT, pngLevel))
+      fail("cannot write '" + job.pngPath + "'");
+    if (job.toVideo && std::fwrite(upright.data(), 1, upright.size(), videoPipe) != upright.size())
+      fail("ffmpeg stopped taking frames");
+  }
+}
+
+}  // namespace
+
+void startFrameWriter(int level, FILE* video) {
+  pngLevel = level;
+  videoPipe = video;
+  stopping = false;
+  failure.clear();
+  buffers.assign(BUFFERS, std::vector<unsigned char>((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3));
+  freeBuffers.clear();
+  for (auto& buffer : buffers) freeBuffers.push_back(&buffer);
+  writer = std::thread(writeJobs);
+}
+
+std::vector<unsigned char>* frameWriterBuffer() {
+  std::unique_lock<std::mutex> guard(lock);
+  changed.wait(guard, [] { return !freeBuffers.empty(); });
+  std::vector<unsigned char>* buffer = freeBuffers.front();
+  freeBuffers.pop_front();
+  return buffer;
+}
+
+void submitFrame(std::vector<unsigned char>* frame, const std::string& pngPath, bool toVideo,
+                 std::vector<unsigned char>* upright) {
+  if (upright) flipRows(frame->data(), upright->data(), FRAME_WIDTH, FRAME_HEIGHT);
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    if (pngPath.empty() && !toVideo)
+      freeBuffers.push_back(frame);
+    else
+      jobs.push_back({frame, pngPath, toVideo});
+  }
+  changed.notify_all();
+}
+
+std::string frameWriterFailure() {
+  std::lock_guard<std::mutex> guard(lock);
+  return failure;
+}
+
+bool stopFrameWriter() {
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    stopping = true;
+  }
+  changed.notify_all();
+  if (writer.joinable()) writer.join();
+  return frameWriterFailure().empty();
+}

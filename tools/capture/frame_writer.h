@@ -1,0 +1,29 @@
+// Writing captured frames off the drawing thread: the drawing thread hands over each grabbed
+// frame (bottom row first, as read back) and goes on drawing; one writer thread turns it
+// upright, encodes it as PNG and/or feeds it to the video pipe, in the order handed over.
+// At most a few frames wait, so a slow encoder holds the drawing back instead of memory
+// growing without bound.
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Starts the writer thread. pngLevel is the zlib level of the PNG files (-1: libpng's
+// default); video is the ffmpeg pipe or null.
+void startFrameWriter(int pngLevel, FILE* video);
+
+// A frame buffer to grab the next frame into (FRAME_WIDTH x FRAME_HEIGHT RGB); waits while
+// every buffer is still queued.
+std::vector<unsigned char>* frameWriterBuffer();
+
+// Hands over the buffer from frameWriterBuffer(): written as PNG to pngPath if that is not
+// empty, and to the video pipe if toVideo; `upright`, if not null, receives the upright
+// frame at once (for the contact sheet).
+void submitFrame(std::vector<unsigned char>* frame, const std::string& pngPath, bool toVideo,
+                 std::vector<unsigned char>* upright);
+
+// The first failure of the writer thread ("" while none): the drawing thread stops on it.
+std::string frameWriterFailure();
+
+// Writes what is queued, ends the thread; true when every frame was written.
+bool stopFrameWriter();
