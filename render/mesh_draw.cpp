@@ -1,5 +1,7 @@
 // The one Camera through which every mesh is seen, its perspective projection, and the
 // drawing of one Mesh from its two GL buffers. Owns camera.
+#include <cstddef>
+
 #include "render/render_internal.h"
 
 Camera camera;
@@ -24,11 +26,15 @@ Camera* setProjection(Camera* cam, int32_t zNear, int32_t zFar, float focal) {
   return cam;
 }
 
+// The frustum's half extents at distance `focal`: 320 x 240, the screen's 4:3.
+constexpr float FRUSTUM_HALF_WIDTH = 160.0f, FRUSTUM_HALF_HEIGHT = 120.0f;
+
 void applyProjection(Camera* cam) {
   float k = cam->zNear / cam->focal;
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  glFrustum(-160.0f * k, 160.0f * k, -120.0f * k, 120.0f * k, cam->zNear, cam->zFar);
+  glFrustum(-FRUSTUM_HALF_WIDTH * k, FRUSTUM_HALF_WIDTH * k, -FRUSTUM_HALF_HEIGHT * k,
+            FRUSTUM_HALF_HEIGHT * k, cam->zNear, cam->zFar);
 }
 
 // True when the mesh has vertices, triangles, a valid shown slot and both buffers.
@@ -70,10 +76,12 @@ void drawMesh(Mesh* mesh) {
   const MeshVertex* shown = mesh->vertices + (size_t)mesh->drawSlot * (size_t)mesh->vertexCount;
   ext::glBufferDataARB(GL_ARRAY_BUFFER_ARB, (GLsizeiptrARB)mesh->vertexCount * VERTEX_STRIDE, shown,
                        GL_DYNAMIC_DRAW_ARB);
-  glVertexPointer(3, GL_FLOAT, VERTEX_STRIDE, (const void*)0);
-  glTexCoordPointer(3, GL_FLOAT, VERTEX_STRIDE, (const void*)28);
-  glNormalPointer(GL_FLOAT, VERTEX_STRIDE, (const void*)36);
-  if (withTangents) glColorPointer(3, GL_FLOAT, VERTEX_STRIDE, (const void*)48);
+  // Offsets into the MeshVertex layout; the texture coordinates are read as three values
+  // from u on (u, v and the normal's x, which a 2D texture ignores).
+  glVertexPointer(3, GL_FLOAT, VERTEX_STRIDE, (const void*)offsetof(MeshVertex, x));
+  glTexCoordPointer(3, GL_FLOAT, VERTEX_STRIDE, (const void*)offsetof(MeshVertex, u));
+  glNormalPointer(GL_FLOAT, VERTEX_STRIDE, (const void*)offsetof(MeshVertex, nx));
+  if (withTangents) glColorPointer(3, GL_FLOAT, VERTEX_STRIDE, (const void*)offsetof(MeshVertex, tx));
   ext::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, mesh->indexBuffer);
   glDrawElements(GL_TRIANGLES, mesh->triangleCount * 3, GL_UNSIGNED_INT, (const void*)0);
 

@@ -2,7 +2,11 @@
 // chain of seven halved copies, the glow overlay, the tinted veil and the row jitter.
 // Owns glowTargets, glowTargetsReady, sceneCaptured, effectsSeed, rowOffset, gridCoord and
 // the zero image the targets start from.
+#include "platform/display.h"
 #include "render/render_internal.h"
+
+// The screen in pixels, as vertex positions of the pixel-space screen pass.
+constexpr float SCREEN_W = float(SCREEN_WIDTH), SCREEN_H = float(SCREEN_HEIGHT);
 
 #ifndef GL_CLAMP
 #define GL_CLAMP 0x2900
@@ -41,7 +45,7 @@ void captureScene() {
   drawRenderQueue();
   glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 1024, 512, 0);
-  glViewport(0, 0, 1024, 768);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   sceneCaptured = true;
 }
 
@@ -60,18 +64,18 @@ void buildGlowChain() {
     glTexCoord2f(0.0f, 1.0f);
     glVertex3f(0.0f, 0.0f, 0.0f);
     glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(1024.0f, 0.0f, 0.0f);
+    glVertex3f(SCREEN_W, 0.0f, 0.0f);
     glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(1024.0f, 768.0f, 0.0f);
+    glVertex3f(SCREEN_W, SCREEN_H, 0.0f);
     glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, 768.0f, 0.0f);
+    glVertex3f(0.0f, SCREEN_H, 0.0f);
     glEnd();
     glBindTexture(GL_TEXTURE_2D, glowTargets[i]);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, w, h, 0);
     w >>= 1;
     h >>= 1;
   }
-  glViewport(0, 0, 1024, 768);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   endScreenPass();
 }
@@ -87,13 +91,13 @@ void prepareGlow() {
 static void screenFractionQuad(float x0, float y0, float x1, float y1) {
   glBegin(GL_QUADS);
   glTexCoord2f(x0, 1.0f - y0);
-  glVertex3f(1024.0f * x0, 768.0f * y0, 0.0f);
+  glVertex3f(SCREEN_W * x0, SCREEN_H * y0, 0.0f);
   glTexCoord2f(x1, 1.0f - y0);
-  glVertex3f(1024.0f * x1, 768.0f * y0, 0.0f);
+  glVertex3f(SCREEN_W * x1, SCREEN_H * y0, 0.0f);
   glTexCoord2f(x1, 1.0f - y1);
-  glVertex3f(1024.0f * x1, 768.0f * y1, 0.0f);
+  glVertex3f(SCREEN_W * x1, SCREEN_H * y1, 0.0f);
   glTexCoord2f(x0, 1.0f - y1);
-  glVertex3f(1024.0f * x0, 768.0f * y1, 0.0f);
+  glVertex3f(SCREEN_W * x0, SCREEN_H * y1, 0.0f);
   glEnd();
 }
 
@@ -107,7 +111,7 @@ void drawGlow(float x0, float y0, float x1, float y1, int32_t alpha, int32_t add
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   else
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glViewport(0, 0, 1024, 768);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   for (int32_t level = first; level <= 7; ++level) {
     colour[3] = (GLubyte)(additive ? a >> 3 : (a * level) / 8);
     glBindTexture(GL_TEXTURE_2D, glowTargets[level]);
@@ -122,7 +126,7 @@ void drawTintedRect(float x0, float y0, float x1, float y1, float r, float g, fl
   beginScreenPass();
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glViewport(0, 0, 1024, 768);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   glBindTexture(GL_TEXTURE_2D, textureName(texture));
   glColor4f(r, g, b, a);
   screenFractionQuad(x0, y0, x1, y1);
@@ -136,7 +140,7 @@ void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t dec
   if (decayChance < 1) decayChance = 1;
   gen::srand((uint32_t)effectsSeed);
   beginScreenPass();
-  glViewport(0, 0, 1024, 768);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
 
   int32_t g = 0;
@@ -151,8 +155,8 @@ void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t dec
 
   glBegin(GL_QUADS);
   for (int r = 0; r < 128; ++r) {
-    float yLow = 768.0f - 6.0f * (float)(r + 1);
-    float yHigh = 768.0f - 6.0f * (float)r;
+    float yLow = SCREEN_H - 6.0f * (float)(r + 1);
+    float yHigh = SCREEN_H - 6.0f * (float)r;
     for (int c = 0; c < 128; ++c) {
       float xLeft = 8.0f * (float)c;
       float xRight = 8.0f * (float)(c + 1);

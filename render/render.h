@@ -42,6 +42,15 @@ Camera* setProjection(Camera* cam, int32_t zNear, int32_t zFar, float focal);
 void applyProjection(Camera* cam);
 
 // ---- Screen quads (screen_quad.cpp) -------------------------------------------------------
+// drawScreenQuad's modes: how the quad meets what is drawn already.
+enum ScreenQuadMode : int32_t {
+  QuadKeepBlending = -1,              // blending left as it is
+  QuadOpaque = 0,                     // no blending
+  QuadAdditive = 1,                   // source alpha, added
+  QuadMultiply = 2,                   // multiplied by the texture's colour
+  QuadAlpha = 3                       // source alpha over
+  // any other value: blending on, with the function last set
+};
 void drawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, int32_t mode);
 
 // ---- Post effects (post_effects.cpp) ------------------------------------------------------

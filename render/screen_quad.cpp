@@ -1,5 +1,6 @@
 // Flat drawing over the screen: the pixel-space screen pass used by the post effects and
 // the unit-space textured quad used for backgrounds, the loading picture and the border.
+#include "platform/display.h"
 #include "render/render_internal.h"
 
 void beginScreenPass() {
@@ -11,7 +12,7 @@ void beginScreenPass() {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
-  glOrtho(0, 1024, 768, 0, 0, 1);
+  glOrtho(0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, 1);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
@@ -36,13 +37,13 @@ void drawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, i
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-  if (mode != -1) {
+  if (mode != QuadKeepBlending) {
     glEnable(GL_BLEND);
     switch (mode) {
-      case 0: glDisable(GL_BLEND); break;
-      case 1: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
-      case 2: glBlendFunc(GL_ZERO, GL_SRC_COLOR); break;
-      case 3: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+      case QuadOpaque: glDisable(GL_BLEND); break;
+      case QuadAdditive: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
+      case QuadMultiply: glBlendFunc(GL_ZERO, GL_SRC_COLOR); break;
+      case QuadAlpha: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
       default: break;   // blending with the function last set
     }
   }

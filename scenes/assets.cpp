@@ -74,7 +74,7 @@ static void loadStatic(const char* path, Mesh* mesh) {
 
 void loadAssets() {
   loadingTex = loadRawTexture(dataPath("loading_1024x512.raw"));
-  drawScreenQuad(loadingTex, 0, 0, 1.0f, 1.0f, 0);
+  drawScreenQuad(loadingTex, 0, 0, 1.0f, 1.0f, QuadOpaque);
   swapFrame();
   titreTex = loadRawTexture(dataPath("titre_1024x512.raw"));
   setShaderTexture(loadRawTexture(dataPath("blue_aniso_64x64.raw")));

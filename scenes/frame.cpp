@@ -53,6 +53,6 @@ void renderFrame(int32_t elapsed) {
   if (scene == 1 && t < FADE_IN_MS) {
     drawTintedRect(0, 0, 1, 1, 0, 0, 0, float(1.0 - double(t) * FADE_IN_PER_MS), whiteTex);
   }
-  if (scene != 2) drawScreenQuad(bords2Tex, 0, 0, 1.0f, 1.0f, 2);
+  if (scene != 2) drawScreenQuad(bords2Tex, 0, 0, 1.0f, 1.0f, QuadMultiply);
   swapFrame();
 }

@@ -6,6 +6,8 @@
 #include "texture/texture.h"
 
 // ---- Scene clock (scene_clock.cpp) --------------------------------------------------------
+// A scene's times: t in whole milliseconds since the scene's start, and u = t * 0.0005, one
+// unit per 2000 ms (the unit the scene table counts in).
 constexpr int SCENE_TABLE_SIZE = 10;
 struct SceneTableEntry {
   int32_t start;                      // in units of 2000 ms

@@ -171,7 +171,7 @@ TEST(MusicDevice, DiskDriverPlaysTheStream) {
 // and the music goes on after it from the very next sample.
 TEST(MusicDevice, SeekAndPauseFollowTheDecodedStream) {
   const char* soundtrack = "data/maronekt-mix6.mp3";
-  if (!std::ifstream(soundtrack)) GTEST_SKIP() << "no generated soundtrack in data/";
+  ASSERT_TRUE(std::ifstream(soundtrack).good()) << "no generated soundtrack in data/";
   const int32_t T = 96250;            // scene 8: hats and snares, never silent for long
   const long seekFrame = (long)T * 44100 / 1000 + 2 * DEVICE_BUFFER_FRAMES;
   Mp3Decoder straight;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/display.h"
+#include "platform/data_folder.h"
 #include "render/render_internal.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
@@ -34,11 +35,13 @@ Pixel pixelAt(int x, int y) {
   return {p[0], p[1], p[2]};
 }
 
-// An empty folder as working directory: every data file is missing.
-void enterEmptyFolder() {
-  std::filesystem::path dir = std::filesystem::path(scratchPath("x")).parent_path();
-  ASSERT_EQ(chdir(dir.c_str()), 0);
-}
+// An empty folder as the data folder while it lives: every data file is missing. The
+// default folder comes back at the end, so the later tests of this process find data/.
+struct EmptyDataFolder {
+  std::string dir = std::filesystem::path(scratchPath("x")).parent_path().string();
+  EmptyDataFolder() { setDataFolder(dir.c_str()); }
+  ~EmptyDataFolder() { setDataFolder(nullptr); }
+};
 
 }  // namespace
 
@@ -48,6 +51,7 @@ void enterEmptyFolder() {
   do {                      \
     GL_TEST_CONTEXT();      \
     initGlState();          \
+    freeAssets();           \
   } while (0)
 
 TEST(Frame, SceneTwoStandsOnTheClearColourAlone) {
@@ -111,7 +115,7 @@ TEST(Frame, ClosingSequenceStartsAfter178000) {
 
 TEST(Frame, WholeShowWithoutDataRunsToTheEnd) {
   FRAME_TEST_SETUP();
-  enterEmptyFolder();
+  EmptyDataFolder noData;
   loadAssets();
   EXPECT_EQ(furballMesh.vertexCount, 0);
   // A step of 1999 ms drifts across the scenes' phases (scene 2 lasts only 2000 ms) and

@@ -112,13 +112,14 @@ TEST(TimeJump, ReachesTheStateOfAStraightRun) {
       ADD_FAILURE() << "the state after a jump to " << ms << " ms is not the straight run's";
   }
   EXPECT_EQ(wrong, 0) << "of " << targets.size() << " jumps";
+  freeAssets();
 }
 
 // Whole frames with the generated data set: the capture tool's frames at 9 s (scene 1, the
 // house textures) and 14.5 s (scene 2, scene 1's camera), rendered straight at 10 fps through
 // its one-pixel scissor, equal the frames after a jump there from later scenes.
 TEST(TimeJump, FrameAfterAJumpEqualsTheStraightFrame) {
-  if (!std::filesystem::exists("data/spch.baf")) GTEST_SKIP() << "no generated data set in data/";
+  ASSERT_TRUE(std::filesystem::exists("data/spch.baf")) << "no generated data set in data/";
   GL_TEST_CONTEXT();
   initGlState();
   loadAssets();
@@ -148,4 +149,5 @@ TEST(TimeJump, FrameAfterAJumpEqualsTheStraightFrame) {
     frame(ms, true);
     EXPECT_TRUE(grab == pixels) << "the frame after a jump to " << ms << " ms differs";
   }
+  freeAssets();
 }

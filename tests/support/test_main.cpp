@@ -1,7 +1,30 @@
 // Entry point of every test program: the environment the show's tests run in (no X server,
 // no sound card, Mesa's software renderer), unless the caller set it otherwise.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <string>
+
+namespace {
+
+// Cases that move into a folder of their own (a data set with files missing, none at all)
+// leave the working directory behind them: every case starts where the program started.
+class RestoreWorkingDirectory : public testing::EmptyTestEventListener {
+ public:
+  RestoreWorkingDirectory() {
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd)) start_ = cwd;
+  }
+  void OnTestEnd(const testing::TestInfo&) override {
+    if (!start_.empty() && chdir(start_.c_str()) != 0) std::abort();
+  }
+
+ private:
+  std::string start_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -11,5 +34,6 @@ int main(int argc, char** argv) {
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
   testing::InitGoogleTest(&argc, argv);
+  testing::UnitTest::GetInstance()->listeners().Append(new RestoreWorkingDirectory);
   return RUN_ALL_TESTS();
 }
