@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/display.h"
 #include "platform/platform.h"
 #include "gl/extensions.h"
 #include "render/render_internal.h"
@@ -170,16 +171,16 @@ void composite(float fadeKeep, TextureId border) {
   GLhandleARB previous = getHandle(GL_PROGRAM_OBJECT_ARB);
   beginScreenPass();
   glDisable(GL_BLEND);
-  glViewport(0, 0, 1024, 768);
+  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   useProgram(compositeProgram);
   uniform1f(fadeKeepLocation, fadeKeep);
   // Without its picture the border quad is drawn untextured in white: it changes nothing.
   uniform1f(borderShownLocation, textures[BORDER_UNIT] != 0 ? 1.0f : 0.0f);
   glBegin(GL_QUADS);
   glVertex3f(0.0f, 0.0f, 0.0f);
-  glVertex3f(1024.0f, 0.0f, 0.0f);
-  glVertex3f(1024.0f, 768.0f, 0.0f);
-  glVertex3f(0.0f, 768.0f, 0.0f);
+  glVertex3f(float(SCREEN_WIDTH), 0.0f, 0.0f);
+  glVertex3f(float(SCREEN_WIDTH), float(SCREEN_HEIGHT), 0.0f);
+  glVertex3f(0.0f, float(SCREEN_HEIGHT), 0.0f);
   glEnd();
   useProgram(previous);
   endScreenPass();
@@ -190,21 +191,19 @@ void composite(float fadeKeep, TextureId border) {
 }
 
 // The fade veil's alpha as the framebuffer sees it: the nearest byte.
-float fadeKeepFor(int32_t scene, int32_t t) {
-  if (scene != 1 || t >= 8000) return 255.0f;
-  float alpha = float(1.0 - double(t) * 0.000125f);
+float fadeKeepFor(float alpha) {
   if (alpha < 0.0f) alpha = 0.0f;
   if (alpha > 1.0f) alpha = 1.0f;
   return 255.0f - (float)(int)(alpha * 255.0f + 0.5f);
 }
 
-void drawOrdinaryTail(int32_t scene, int32_t t, TextureId white, TextureId border) {
+void drawOrdinaryTail(bool overlays, float fadeAlpha, TextureId white, TextureId border) {
   prepareGlow();
   drawRenderQueue();
-  if (scene == 2) return;   // scene 2 stands on the clear colour: no veil, glow or border
+  if (!overlays) return;
   glBindTexture(GL_TEXTURE_2D, pictureTexture);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 1024, 768);
-  float fadeKeep = fadeKeepFor(scene, t);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  float fadeKeep = fadeKeepFor(fadeAlpha);
   composite(fadeKeep, border);
   // What the last plain pass leaves: the glow's (or the fade veil's) colour, function, texture.
   glBlendFunc(GL_SRC_ALPHA, fadeKeep < 255.0f ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
@@ -241,8 +240,8 @@ bool fastTailReady() {
   return support == 1;
 }
 
-void drawFastFrameTail(int32_t scene, int32_t t, TextureId white, TextureId border) {
-  drawOrdinaryTail(scene, t, white, border);
+void drawFastFrameTail(bool overlays, float fadeAlpha, TextureId white, TextureId border) {
+  drawOrdinaryTail(overlays, fadeAlpha, white, border);
 }
 
 void shutdownFastTail() {

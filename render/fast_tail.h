@@ -22,9 +22,10 @@ void setExactPath(bool exact);
 bool fastTailReady();
 
 // Everything of an ordinary frame (up to 178000 ms) after the scene script up to the buffer
-// swap, as the plain tail draws it: glow capture and chain, the queue on the screen, veil,
-// glow overlay, scene 1's fade-in, border. Call only when fastTailReady() is true.
-void drawFastFrameTail(int32_t scene, int32_t t, TextureId white, TextureId border);
+// swap, as the plain tail draws it: glow capture and chain, the queue on the screen, then,
+// when `overlays` is set, veil, glow overlay, a black fade veil of alpha `fadeAlpha` (0 for
+// none) and the border. Call only when fastTailReady() is true.
+void drawFastFrameTail(bool overlays, float fadeAlpha, TextureId white, TextureId border);
 
 // Deletes the program and the picture texture (the GL context must still be current) and
 // forgets every choice: the next fastTailReady() reads SHOW_EXACT and looks at the driver

@@ -29,7 +29,9 @@ void renderFrame(int32_t elapsed) {
   runSceneScript(scene, t, u);
 
   if (elapsed <= END_FADE_START_MS && fastTailReady()) {
-    drawFastFrameTail(scene, t, whiteTex, bords2Tex);
+    // Scene 2 goes without veil, glow and border; scene 1 fades in from black.
+    float fadeAlpha = scene == 1 && t < FADE_IN_MS ? float(1.0 - double(t) * FADE_IN_PER_MS) : 0.0f;
+    drawFastFrameTail(scene != 2, fadeAlpha, whiteTex, bords2Tex);
     swapFrame();
     return;
   }

@@ -44,7 +44,7 @@ static void frameTail(int32_t elapsed) {
 static void fastTail(int32_t elapsed) {
   beginEffectsFrame(elapsed);
   resetRenderQueue();
-  drawFastFrameTail(3, 2000, whiteTex, bordsTex);
+  drawFastFrameTail(true, 0.0f, whiteTex, bordsTex);
 }
 
 static void closingSequence(int32_t elapsed) {

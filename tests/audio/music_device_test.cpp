@@ -27,6 +27,17 @@ void useAudioDriver(const char* name) {
   setenv("SDL_AUDIODRIVER", name, 1);
 }
 
+// The float samples the disk driver wrote; false when the file cannot be opened.
+bool readFloats(const std::string& path, std::vector<float>* samples) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  float block[4096];
+  size_t n;
+  while ((n = std::fread(block, sizeof(float), 4096, f)) > 0) samples->insert(samples->end(), block, block + n);
+  std::fclose(f);
+  return true;
+}
+
 // Polls every 10 ms until `done()` holds or `deadlineMs` have passed; true when it held. The
 // deadline is far beyond what a quiet machine needs, so a loaded one only makes it slower.
 template <class Condition>
@@ -137,13 +148,8 @@ TEST(MusicDevice, DiskDriverPlaysTheStream) {
   closeMusicDevice();                 // closes the device and its file
   double wall = (SDL_GetTicks() - started) / 1000.0;
 
-  FILE* f = std::fopen(out.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
   std::vector<float> samples;
-  float chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, sizeof(float), 4096, f)) > 0) samples.insert(samples.end(), chunk, chunk + n);
-  std::fclose(f);
+  ASSERT_TRUE(readFloats(out, &samples));
   long frames = (long)samples.size() / 2;
   long first = -1, last = -1;
   double power = 0;
@@ -204,13 +210,8 @@ TEST(MusicDevice, SeekAndPauseFollowTheDecodedStream) {
   EXPECT_EQ(stopMusic(), 1);
   closeMusicDevice();                 // closes the device and its file
 
-  FILE* f = std::fopen(out.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
   std::vector<float> played;
-  float block[4096];
-  size_t n;
-  while ((n = std::fread(block, sizeof(float), 4096, f)) > 0) played.insert(played.end(), block, block + n);
-  std::fclose(f);
+  ASSERT_TRUE(readFloats(out, &played));
   const long frames = (long)played.size() / 2;
   auto near = [&](long p, long m) {
     return std::fabs(played[2 * p] - music[2 * m]) < 1e-4f && std::fabs(played[2 * p + 1] - music[2 * m + 1]) < 1e-4f;

@@ -8,11 +8,7 @@ start_xvfb 1920x1080x24
 start_show --fullscreen --no-such-flag
 start_box_dismisser
 
-win=$(wait_window '\("show"' 60) || fail "the show opened no window"
-geometry=$(window_geometry "$win")
-[ "$geometry" = "1920x1080+0+0" ] || fail "window geometry $geometry, expected 1920x1080+0+0"
-screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
-[ "$screen" = "1920x1080" ] || fail "the screen is $screen: the display mode was changed"
+win=$(expect_fullscreen_window 1920x1080) || exit 1
 
 # x = 1300 lies past the right edge of an unscaled 1024-wide picture; x = 100 and 1820 are
 # in the bars.

@@ -11,11 +11,7 @@ xdotool key --window "$box" Return 2>/dev/null
 wait_gone "$box" || fail "the \"Fullscreen?\" box stayed after Return"
 start_box_dismisser
 
-win=$(wait_window '\("show"' 60) || fail "the show opened no window"
-geometry=$(window_geometry "$win")
-[ "$geometry" = "1024x768+0+0" ] || fail "window geometry $geometry, expected 1024x768+0+0"
-screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
-[ "$screen" = "1024x768" ] || fail "the screen is $screen after the mode switch"
+win=$(expect_fullscreen_window 1024x768) || exit 1
 
 for round in 1 2 3; do check_repaint 120; done
 note "frames are being presented"

@@ -110,6 +110,18 @@ window_geometry() {
     /^ +Width:/ { w = $NF } /^ +Height:/ { h = $NF } END { printf "%sx%s+%s+%s\n", w, h, x, y }'
 }
 
+# expect_fullscreen_window WxH: the show's window covers the WxH screen from (0, 0), and
+# the screen is WxH; prints the window's id.
+expect_fullscreen_window() {
+  local win geometry screen
+  win=$(wait_window '\("show"' 60) || fail "the show opened no window"
+  geometry=$(window_geometry "$win")
+  [ "$geometry" = "$1+0+0" ] || fail "window geometry $geometry, expected $1+0+0"
+  screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
+  [ "$screen" = "$1" ] || fail "the screen is $screen, expected $1"
+  echo "$win"
+}
+
 # Checksum of the screen rectangle WxH at X,Y.
 grab_sum() {
   ffmpeg -nostdin -loglevel error -framerate 100 -probesize 32 -fpsprobesize 0 -analyzeduration 0 -f x11grab -video_size "$1x$2" -i "$DISPLAY+$3,$4" \
