@@ -31,6 +31,15 @@ void drawFastFrameTail(bool overlays, float fadeAlpha, TextureId white, TextureI
 // forgets every choice: the next fastTailReady() reads SHOW_EXACT and looks at the driver
 // afresh.
 void shutdownFastTail();
+
+// How the fast tail composes: one fragment program (graphics hardware), or the processor from
+// the picture read back (software renderers, chosen by the renderer's name).
+enum FastComposite { CompositeByProgram, CompositeByProcessor };
+// The composite in use since the last fastTailReady() that set the tail up.
+FastComposite fastComposite();
+// Shuts down and makes the next set-up take `choice` (a FastComposite), or -1 to choose by
+// the renderer again; for tests and benchmarks.
+void setFastComposite(int choice);
 // Tests: shut down, then look at the driver as if it lacked every entry point (or, with
 // false, as it is).
 void simulateMissingFastTailSupport(bool missing);

@@ -1,6 +1,6 @@
 // Headerless RGBA .raw pictures whose size is in the file name ("name_WxH.raw"), and the
 // 64-slot table of GL texture names they are uploaded into, with mipmaps.
-// Owns TextureTable and textureTableReady.
+// Owns TextureTable, textureTableReady and textureUploads.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +12,7 @@
 
 uint32_t TextureTable[TEXTURE_TABLE_SIZE];
 int textureTableReady;
+uint32_t textureUploads;
 
 static const char FILE_NOT_FOUND_MESSAGE[] = "EEEEEEEEEEEK!!!     file not found!!";
 static const char NO_MEMORY_MESSAGE[] = "EEEEEEEEEEEK!!!     not nuff mem!!";
@@ -137,6 +138,7 @@ TextureId loadRawTexture(const char* fileName) {
   if (image.pixels) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, image.pixels);
+    ++textureUploads;
     gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, image.width, image.height, GL_RGBA,
                       GL_UNSIGNED_BYTE, image.pixels);
   }

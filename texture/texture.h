@@ -14,6 +14,9 @@ struct RawImage {
 
 extern uint32_t TextureTable[TEXTURE_TABLE_SIZE];   // GL texture names, 0 = free slot
 extern int textureTableReady;
+// Raised with every picture handed to GL, so that a copy taken from a texture can tell it is
+// out of date even where a freed texture's name comes back for another picture.
+extern uint32_t textureUploads;
 
 TextureId loadRawTexture(const char* fileName);     // lowest free slot, or -1 when the table is full
 void releaseTextures();                             // delete every texture, free every slot

@@ -1,7 +1,8 @@
 // The fast frame tail against the plain one, both drawn in this process from the real data
 // set: frames of every scene, the fade-in and the closing sequence, every channel within 2.
-// And the choice itself: the fast tail is taken by default; --exact, SHOW_EXACT or a missing
-// entry point gives the plain tail, pixel for pixel.
+// Both ways of composing the fast tail are compared. And the choice itself: the fast tail is
+// taken by default, composed by the processor on this software renderer; --exact, SHOW_EXACT
+// or a missing entry point gives the plain tail, pixel for pixel.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -45,14 +46,20 @@ TEST(FastTail, EveryScenesFramesMatchThePlainTail) {
     times.push_back(start + (end - start) / 3);
     times.push_back(start + 2 * (end - start) / 3);
   }
-  for (int32_t elapsed : times) {
-    setExactPath(true);
-    std::vector<unsigned char> plain = frame(elapsed);
-    setExactPath(false);
-    ASSERT_TRUE(fastTailReady());
-    EXPECT_LE(largestDifference(plain, frame(elapsed)), 2) << "at " << elapsed << " ms";
+  // Both composites: the fragment program and the processor's.
+  for (int composite : {CompositeByProgram, CompositeByProcessor}) {
+    setFastComposite(composite);
+    for (int32_t elapsed : times) {
+      setExactPath(true);
+      std::vector<unsigned char> plain = frame(elapsed);
+      setExactPath(false);
+      ASSERT_TRUE(fastTailReady());
+      ASSERT_EQ(fastComposite(), composite);
+      EXPECT_LE(largestDifference(plain, frame(elapsed)), 2)
+          << "at " << elapsed << " ms, composite " << composite;
+    }
   }
-  shutdownFastTail();
+  setFastComposite(-1);
   freeAssets();
 }
 
@@ -61,6 +68,7 @@ TEST(FastTail, ChosenByDefaultPlainOnRequestOrWhenTheDriverLacksIt) {
   ASSERT_TRUE(initGlState());
   loadAssets();
   EXPECT_TRUE(fastTailReady());
+  EXPECT_EQ(fastComposite(), CompositeByProcessor) << "on the software renderer";
   setExactPath(true);
   EXPECT_FALSE(fastTailReady());
   std::vector<unsigned char> plain = frame(60000);

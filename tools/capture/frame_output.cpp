@@ -27,7 +27,8 @@ static std::string shellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPath, int audioOffsetMs) {
+FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPath, int audioOffsetMs,
+                    bool fastEncoder) {
   std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
                         std::to_string(FRAME_WIDTH) + "x" + std::to_string(FRAME_HEIGHT) +
                         " -framerate " + std::to_string(fps) + " -i -";
@@ -37,7 +38,7 @@ FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPa
     command += std::string(" -ss ") + offset + " -i " + shellQuote(audioPath) +
                " -map 0:v:0 -map 1:a:0 -c:a aac -b:a 192k -shortest";
   }
-  command += " -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -r " + std::to_string(fps) +
+  command += std::string(" -c:v libx264 -preset ") + (fastEncoder ? "ultrafast" : "veryfast") + " -crf 18 -pix_fmt yuv420p -r " + std::to_string(fps) +
              " -movflags +faststart " + shellQuote(path);
   return popen(command.c_str(), "w");
 }

@@ -11,8 +11,11 @@ constexpr int FRAME_HEIGHT = 768;
 void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height);
 
 // ffmpeg fed raw RGB frames on its standard input; the soundtrack muxed in from `audioPath`
-// starting at `audioOffsetMs`, so that frame k is shown at k / fps seconds.
-FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPath, int audioOffsetMs);
+// starting at `audioOffsetMs`, so that frame k is shown at k / fps seconds. H.264 at the same
+// quality (CRF 18) with x264's "veryfast" preset, or "ultrafast" with `fastEncoder`: about
+// twice the file size for much less of the processor, which the renderer shares.
+FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPath, int audioOffsetMs,
+                    bool fastEncoder);
 bool closeVideoPipe(FILE* pipe);      // true when ffmpeg ended well
 bool commandExists(const char* name);
 

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include <png.h>
+
 #include "frame_output.h"
 #include "png_writer.h"
 
@@ -27,7 +29,7 @@ std::deque<Job> jobs;
 bool stopping;
 std::string failure;
 std::thread writer;
-int pngLevel = -1;
+int pngLevel = -1, pngFilters = -1;
 FILE* videoPipe;
 
 void fail(const std::string& message) {
@@ -52,7 +54,8 @@ void writeJobs() {
       freeBuffers.push_back(job.frame);
     }
     changed.notify_all();
-    if (!job.pngPath.empty() && !writeRgbPng(job.pngPath, upright.data(), FRAME_WIDTH, FRAME_HEIGHT, pngLevel))
+    if (!job.pngPath.empty() && !writeRgbPng(job.pngPath, upright.data(), FRAME_WIDTH, FRAME_HEIGHT, pngLevel,
+                                                pngFilters))
       fail("cannot write '" + job.pngPath + "'");
     if (job.toVideo && std::fwrite(upright.data(), 1, upright.size(), videoPipe) != upright.size())
       fail("ffmpeg stopped taking frames");
@@ -61,8 +64,9 @@ void writeJobs() {
 
 }  // namespace
 
-void startFrameWriter(int level, FILE* video) {
-  pngLevel = level;
+void startFrameWriter(bool fastPng, FILE* video) {
+  pngLevel = fastPng ? 1 : -1;
+  pngFilters = fastPng ? PNG_FILTER_UP : -1;
   videoPipe = video;
   stopping = false;
   failure.clear();

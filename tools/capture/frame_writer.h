@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-// Starts the writer thread. pngLevel is the zlib level of the PNG files (-1: libpng's
-// default); video is the ffmpeg pipe or null.
-void startFrameWriter(int pngLevel, FILE* video);
+// Starts the writer thread. fastPng writes the PNG files at zlib level 1 with the "up" row
+// filter alone (several times faster, somewhat larger files), else with libpng's defaults;
+// video is the ffmpeg pipe or null.
+void startFrameWriter(bool fastPng, FILE* video);
 
 // A frame buffer to grab the next frame into (FRAME_WIDTH x FRAME_HEIGHT RGB); waits while
 // every buffer is still queued.

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 bool writeRgbPng(const std::string& path, const unsigned char* rgb, int width, int height,
-                 int level) {
+                 int level, int filters) {
   if (!rgb || width <= 0 || height <= 0) return false;
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
@@ -21,6 +21,7 @@ bool writeRgbPng(const std::string& path, const unsigned char* rgb, int width, i
   }
   png_init_io(png, file);
   if (level >= 0) png_set_compression_level(png, level);
+  if (filters >= 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);

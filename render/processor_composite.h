@@ -1,0 +1,24 @@
+// The fast tail's composite done by the processor: the veil, glow levels 3 to 7, the fade veil
+// and the border laid over the picture with the same byte arithmetic as the blended passes.
+// On a software renderer this is several times cheaper than a fragment program reading seven
+// textures per pixel, because the glow levels are magnified row by row and the border's
+// sampling is taken once from the renderer itself.
+#pragma once
+#include <cstdint>
+
+// Pictures are 4 bytes a pixel in the order blue, green, red, alpha, rows from the bottom up,
+// as glReadPixels gives them with GL_BGRA.
+constexpr int COMPOSITE_GLOW_LEVELS = 5;   // levels 3 to 7
+
+struct GlowLevelPicture {
+  const unsigned char* pixels;              // width x height
+  int32_t width, height;
+};
+
+// Writes the finished frame (1024 x 768) into `out` from the screen `picture` and the glow
+// levels as texels, sampled as the blended passes sample them: linear, repeating across,
+// black beyond the top and bottom rows. `border` holds the border as it lands on a white
+// screen (null: no border); `fadeKeep` is 255 minus the fade veil's alpha byte. Every alpha
+// byte of `out` is 255. `out` may be `picture`.
+void composeFrame(const unsigned char* picture, const GlowLevelPicture levels[COMPOSITE_GLOW_LEVELS],
+                  const unsigned char* border, int32_t fadeKeep, unsigned char* out);
