@@ -1,5 +1,5 @@
 // The window with its GL context, presenting frames, and the clear operations, over the
-// SDL window of platform.cpp. Owns frameGrabPixels.
+// SDL window of platform.cpp. Owns frameGrabPixels, frameGrabOnly and frameGrabFilled.
 #include "platform/display.h"
 
 #include <GL/gl.h>
@@ -11,6 +11,8 @@
 #include "platform/platform.h"
 
 unsigned char* frameGrabPixels;
+bool frameGrabOnly;
+bool frameGrabFilled;
 static int windowWidth = SCREEN_WIDTH, windowHeight = SCREEN_HEIGHT;
 
 void requestWindowSize(int width, int height) {
@@ -48,11 +50,12 @@ int createDisplay(int fullscreen) {
 }
 
 void swapFrame() {
-  if (frameGrabPixels) {
+  if (frameGrabPixels && !frameGrabFilled) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(offscreenPictureOpen() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
     glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, frameGrabPixels);
   }
+  frameGrabFilled = false;
   presentOffscreenPicture();
   presentWindow();
   choosePicture();                    // for the next frame, after a resize

@@ -18,3 +18,9 @@ void clearDepthBuffer();                      // depth only
 // Frame grab for offline capture: while non-null, swapFrame first reads the finished frame
 // (1024x768, RGB, bottom row first, as glReadPixels gives it) into this block.
 extern unsigned char* frameGrabPixels;
+// Set by the capture tool, whose window nobody sees: a frame tail that composes the frame in
+// memory may then write it into frameGrabPixels itself and leave the window without it.
+extern bool frameGrabOnly;
+// Set by a frame tail that has written the finished frame into frameGrabPixels: swapFrame
+// then reads nothing back, and clears the flag.
+extern bool frameGrabFilled;

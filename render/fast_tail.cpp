@@ -268,6 +268,17 @@ void composeByProcessor(float fadeKeep, GLuint border) {
     levels[k] = {levelPixels[k], 1024 >> (FIRST_GLOW_LEVEL + k), 512 >> (FIRST_GLOW_LEVEL + k)};
   }
   composeFrame(screenPixels, levels, border ? borderPixels : nullptr, (int32_t)fadeKeep, screenPixels);
+  if (frameGrabPixels && frameGrabOnly) {
+    // The capture takes the frame from here: reading it back after drawing it would only
+    // repeat these bytes.
+    for (size_t i = 0; i < (size_t)SCREEN_WIDTH * SCREEN_HEIGHT; ++i) {
+      frameGrabPixels[i * 3] = screenPixels[i * 4 + 2];
+      frameGrabPixels[i * 3 + 1] = screenPixels[i * 4 + 1];
+      frameGrabPixels[i * 3 + 2] = screenPixels[i * 4];
+    }
+    frameGrabFilled = true;
+    return;
+  }
 
   GLhandleARB previous = getHandle ? getHandle(GL_PROGRAM_OBJECT_ARB) : 0;
   if (previous) useProgram(0);

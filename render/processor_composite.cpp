@@ -1,9 +1,11 @@
-// The processor's composite of the fast tail. Per screen row, each glow level is first
-// interpolated between its two texel rows, then magnified across the row in runs that share
-// the same two texels, so a pixel costs one blend per level. Every product of two bytes is
-// rounded to the nearest byte, as the framebuffer's blending does; the glow adds are summed
-// before the one clamp at 255, which equals clamping after each add because none is negative.
-// Owns the row buffers.
+// The processor's composite of the fast tail. Once a frame, each texel row of each glow level
+// is magnified across the screen, in runs of pixels that share the same two texels; then each
+// screen row blends every level down from its two nearest magnified rows, so a pixel costs
+// one blend per level. Every product of two bytes is rounded to the nearest byte, as the
+// framebuffer's blending does; the glow adds are summed before the one clamp at 255, which
+// equals clamping after each add because none is negative. Eight 16-bit lanes at a time
+// where the processor has SSE2, one value at a time otherwise, with the same arithmetic.
+// Owns the magnified rows.
 #include "render/processor_composite.h"
 
 #include <cmath>

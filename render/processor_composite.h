@@ -8,7 +8,7 @@
 
 // Pictures are 4 bytes a pixel in the order blue, green, red, alpha, rows from the bottom up,
 // as glReadPixels gives them with GL_BGRA.
-constexpr int COMPOSITE_GLOW_LEVELS = 5;   // levels 3 to 7
+constexpr int COMPOSITE_GLOW_LEVELS = 5;   // levels 3 to 7: 128 x 64 texels down to 8 x 4
 
 struct GlowLevelPicture {
   const unsigned char* pixels;              // width x height

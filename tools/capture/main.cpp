@@ -213,6 +213,7 @@ int main(int argc, char** argv) {
 
   std::vector<unsigned char> upright((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
   startFrameWriter(!exact, video);
+  frameGrabOnly = true;               // nothing shows the offscreen window
   long total = (long)std::ceil(lastWanted * (double)options.fps / 1000.0) + 1;
   long firstFrame = firstComputedFrame(options, atPending, sheetPending, span, total);
   auto begin = std::chrono::steady_clock::now();
