@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   if (options != RunShow) return options == ExitAfterHelp ? 0 : 2;
   setDataFolder(showOptions.dataFolder);
   playbackOptions = showOptions.playback;
-  warnIfNoDataSet();
+  reportMissingDataFolder("show");
   requestWindowSize(showOptions.windowWidth, showOptions.windowHeight);
 
   int fullscreen = showOptions.fullscreen >= 0 ? showOptions.fullscreen

@@ -1,13 +1,10 @@
-// The command-line parser and the check for a data set where the show looks.
+// The show's command-line parser.
 #include "app/options.h"
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/data_folder.h"
 
 ShowOptions showOptions = {-1, 0, 0, nullptr, {0, 0, 0}, 0};
 
@@ -103,16 +100,4 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
     }
   }
   return RunShow;
-}
-
-void warnIfNoDataSet() {
-  if (dataFolderExists()) return;
-  const char* folder = dataFolder();
-  char cwd[4096] = "";
-  if (folder[0] != '/' && !getcwd(cwd, sizeof cwd)) cwd[0] = 0;
-  std::fprintf(stderr,
-               "show: no data set in %s%s%s: run the show from the folder that holds data/, or give "
-               "--data DIR\n",
-               cwd, cwd[0] ? "/" : "", folder);
-  std::fflush(stderr);
 }

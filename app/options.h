@@ -20,7 +20,3 @@ extern const char* const SHOW_USAGE;
 // usage on stdout; a known flag with a bad or missing value prints one line and the usage
 // on stderr; an unknown argument is ignored with one warning line on stderr.
 OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options);
-
-// One line on stderr when the data folder is missing, naming where it was looked for and
-// --data; the show then plays on without its files.
-void warnIfNoDataSet();

@@ -29,3 +29,15 @@ int dataFolderExists() {
   struct stat info {};
   return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, R_OK | X_OK) == 0 ? 1 : 0;
 }
+
+int reportMissingDataFolder(const char* program) {
+  if (dataFolderExists()) return 0;
+  char cwd[4096] = "";
+  if (folder[0] != '/' && !getcwd(cwd, sizeof cwd)) cwd[0] = 0;
+  std::fprintf(stderr,
+               "%s: no data set in %s%s%s: run the %s from the folder that holds data/, or give "
+               "--data DIR\n",
+               program, cwd, cwd[0] ? "/" : "", folder, program);
+  std::fflush(stderr);
+  return 1;
+}

@@ -7,3 +7,6 @@ void setDataFolder(const char* folder);   // null or "" restores "data"; trailin
 const char* dataFolder();
 const char* dataPath(const char* file);   // "<folder>/<file>", valid until the next call
 int dataFolderExists();                   // 1 when the folder is a directory that can be read
+// When the folder is missing: one line on stderr, "<program>: no data set in <folder>: ...",
+// naming the folder looked in (absolute) and --data, and 1; 0 when it exists.
+int reportMissingDataFolder(const char* program);
