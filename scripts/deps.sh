@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the show, the tools and the tests need.
 # Run as root (or with sudo available); otherwise it names what is missing and stops.
+# `deps.sh --missing` only prints the missing packages, one line, empty when none.
 set -euo pipefail
 
 PACKAGES=(
@@ -23,6 +24,10 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
+if [ "${1:-}" = --missing ]; then
+  echo "${missing[*]}"
+  exit 0
+fi
 [ "${#missing[@]}" -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
