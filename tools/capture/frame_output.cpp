@@ -1,4 +1,4 @@
-// PNG files, the video pipe and the contact sheet of the capture tool.
+// PNG files, the video pipe and its ffmpeg, and the contact sheet of the capture tool.
 #include "frame_output.h"
 
 #include "png_writer.h"
@@ -6,9 +6,22 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
+
+extern char** environ;
 
 void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height) {
   size_t row = (size_t)width * 3;
@@ -21,29 +34,165 @@ bool commandExists(const char* name) {
   return std::system(command.c_str()) == 0;
 }
 
-static std::string shellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+namespace {
+
+long videoProcess = -1;     // the encoding ffmpeg, -1 while none runs
+int ffmpegMessages = -1;    // its standard error: a temporary file, already unlinked
+
+// A file that vanishes with its last descriptor; -1 when none can be made.
+int anonymousFile() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string name = std::string(folder && *folder ? folder : "/tmp") + "/capture-ffmpeg-XXXXXX";
+  int fd = mkostemp(name.data(), O_CLOEXEC);
+  if (fd >= 0) unlink(name.c_str());
+  return fd;
 }
+
+// The one place that starts a process, and the one that waits for it: a port to a system
+// without POSIX processes replaces these two. Starts `args` (the program found on PATH) in a
+// process group of its own, so that the terminal's Ctrl-C does not reach it, with `input` as
+// its standard input and `messages` as its standard error (-1: the capture's own). SIGPIPE,
+// which the capture ignores, is back to its default there. The process id, or -1.
+long startProcess(const std::vector<std::string>& args, int input, int messages) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (input >= 0) posix_spawn_file_actions_adddup2(&actions, input, 0);
+  if (messages >= 0) posix_spawn_file_actions_adddup2(&actions, messages, 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults, none;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  sigaddset(&defaults, SIGINT);
+  sigaddset(&defaults, SIGTERM);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  pid_t pid = -1;
+  int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  return error == 0 ? (long)pid : -1;
+}
+
+// Its exit status once it has ended; -1 when a signal ended it.
+int waitProcess(long process) {
+  int status = 0;
+  while (waitpid((pid_t)process, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// ffmpeg names files through its protocols: "file:" keeps a name with a colon a plain file.
+std::string ffmpegFile(const std::string& path) { return "file:" + path; }
+
+}  // namespace
 
 FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPath, int audioOffsetMs,
                     bool fastEncoder) {
-  std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
-                        std::to_string(FRAME_WIDTH) + "x" + std::to_string(FRAME_HEIGHT) +
-                        " -framerate " + std::to_string(fps) + " -i -";
+  std::vector<std::string> args = {"ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo",
+                                   "-pix_fmt", "rgb24", "-s",
+                                   std::to_string(FRAME_WIDTH) + "x" + std::to_string(FRAME_HEIGHT),
+                                   "-framerate", std::to_string(fps), "-i", "-"};
   if (!audioPath.empty()) {
     char offset[32];
     std::snprintf(offset, sizeof offset, "%.3f", audioOffsetMs / 1000.0);
-    command += std::string(" -ss ") + offset + " -i " + shellQuote(audioPath) +
-               " -map 0:v:0 -map 1:a:0 -c:a aac -b:a 192k -shortest";
+    args.insert(args.end(), {"-ss", offset, "-i", ffmpegFile(audioPath), "-map", "0:v:0", "-map",
+                             "1:a:0", "-c:a", "aac", "-b:a", "192k", "-shortest"});
   }
-  command += std::string(" -c:v libx264 -preset ") + (fastEncoder ? "ultrafast" : "veryfast") + " -crf 18 -pix_fmt yuv420p -r " + std::to_string(fps) +
-             " -movflags +faststart " + shellQuote(path);
-  return popen(command.c_str(), "w");
+  // A fragment starts at each key frame and after a second at most: the encoder's own key
+  // frames are further apart, and a fragment needs none to start. The index at the front
+  // waits for the first fragment, so that it knows where each stream starts (the sound's
+  // encoder delay) and keeps the timing an ordinary MP4 has.
+  args.insert(args.end(), {"-c:v", "libx264", "-preset", fastEncoder ? "ultrafast" : "veryfast",
+                           "-crf", "18", "-pix_fmt", "yuv420p", "-r", std::to_string(fps),
+                           "-movflags", "+frag_keyframe+delay_moov+default_base_moof",
+                           "-frag_duration", "1000000", ffmpegFile(path)});
+  int frames[2];
+  if (pipe2(frames, O_CLOEXEC) != 0) return nullptr;
+  if (ffmpegMessages < 0) ffmpegMessages = anonymousFile();
+  videoProcess = startProcess(args, frames[0], ffmpegMessages);
+  close(frames[0]);
+  FILE* pipe = videoProcess >= 0 ? fdopen(frames[1], "wb") : nullptr;
+  if (!pipe) {
+    close(frames[1]);
+    if (videoProcess >= 0) waitProcess(videoProcess);
+    videoProcess = -1;
+  }
+  return pipe;
 }
 
-bool closeVideoPipe(FILE* pipe) { return pipe && pclose(pipe) == 0; }
+bool closeVideoPipe(FILE* pipe) {
+  if (!pipe) return false;
+  bool closed = std::fclose(pipe) == 0;
+  int status = videoProcess >= 0 ? waitProcess(videoProcess) : -1;
+  videoProcess = -1;
+  return closed && status == 0;
+}
+
+std::string videoEncoderLastLine() {
+  if (ffmpegMessages < 0) return "";
+  off_t size = lseek(ffmpegMessages, 0, SEEK_END);
+  if (size <= 0) return "";
+  std::string text((size_t)(size < 65536 ? size : 65536), '\0');
+  ssize_t got = pread(ffmpegMessages, text.data(), text.size(), size - (off_t)text.size());
+  text.resize(got > 0 ? (size_t)got : 0);
+  // The last line that says something; ffmpeg's closing summary says only that it failed.
+  std::string last;
+  size_t begin = 0;
+  while (begin < text.size()) {
+    size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(begin, end - begin);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty() && line != "Conversion failed!") last = line;
+    begin = end + 1;
+  }
+  return last;
+}
+
+std::string finishVideo(const std::string& path) {
+  struct stat file {};
+  if (stat(path.c_str(), &file) != 0) return "it is gone";
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  struct statvfs disk {};
+  if (statvfs(folder.empty() ? "." : folder.c_str(), &disk) == 0) {
+    // The copy, a little more for the index moved to the front, and room to spare.
+    unsigned long long needed = (unsigned long long)file.st_size + file.st_size / 50 + (1u << 20);
+    unsigned long long room = (unsigned long long)disk.f_bavail * disk.f_frsize;
+    if (room < needed) {
+      char reason[128];
+      std::snprintf(reason, sizeof reason, "its final pass needs %.1f MB free beside it, %.1f MB are",
+                    needed / 1e6, room / 1e6);
+      return reason;
+    }
+  }
+  std::string temporary = path + ".remux" + std::filesystem::path(path).extension().string();
+  if (ffmpegMessages < 0) ffmpegMessages = anonymousFile();
+  if (ffmpegMessages >= 0 && ftruncate(ffmpegMessages, 0) != 0) return "its messages cannot be kept";
+  // The timestamps copied as they are: the sound starts before the picture by its encoder's
+  // delay, and a copy that made them start at 0 would move the whole picture by that.
+  long process = startProcess({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i", ffmpegFile(path),
+                               "-map", "0", "-c", "copy", "-copyts", "-movflags", "+faststart",
+                               ffmpegFile(temporary)},
+                              -1, ffmpegMessages);
+  if (process < 0) return "ffmpeg could not be started for its final pass";
+  if (waitProcess(process) != 0) {
+    std::remove(temporary.c_str());
+    std::string line = videoEncoderLastLine();
+    return "its final pass failed" + (line.empty() ? std::string() : ": " + line);
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return "the finished copy could not replace it";
+  }
+  return "";
+}
 
 // Box-filters an upright frame down by an integer factor into `out` at (x0, y0).
 static void shrinkInto(const unsigned char* frame, int factor, unsigned char* out, int outWidth,

@@ -17,6 +17,7 @@ constexpr int BUFFERS = 3;          // one being drawn into, up to two waiting o
 
 struct Job {
   std::vector<unsigned char>* frame;
+  long index;
   std::string pngPath;
   bool toVideo;
 };
@@ -28,6 +29,7 @@ std::deque<std::vector<unsigned char>*> freeBuffers;
 std::deque<Job> jobs;
 bool stopping;
 std::string failure;
+long videoFailure;
 std::thread writer;
 int pngLevel = -1, pngFilters = -1;
 FILE* videoPipe;
@@ -57,8 +59,16 @@ void writeJobs() {
     if (!job.pngPath.empty() && !writeRgbPng(job.pngPath, upright.data(), FRAME_WIDTH, FRAME_HEIGHT, pngLevel,
                                                 pngFilters))
       fail("cannot write '" + job.pngPath + "'");
-    if (job.toVideo && std::fwrite(upright.data(), 1, upright.size(), videoPipe) != upright.size())
+    // After ffmpeg has stopped, every write fails at once (SIGPIPE is ignored): no frame
+    // goes to the pipe after the first that did not.
+    if (job.toVideo && videoFailure < 0 &&
+        std::fwrite(upright.data(), 1, upright.size(), videoPipe) != upright.size()) {
+      {
+        std::lock_guard<std::mutex> guard(lock);
+        videoFailure = job.index;
+      }
       fail("ffmpeg stopped taking frames");
+    }
   }
 }
 
@@ -70,6 +80,7 @@ void startFrameWriter(bool fastPng, FILE* video) {
   videoPipe = video;
   stopping = false;
   failure.clear();
+  videoFailure = -1;
   buffers.assign(BUFFERS, std::vector<unsigned char>((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3));
   freeBuffers.clear();
   for (auto& buffer : buffers) freeBuffers.push_back(&buffer);
@@ -84,15 +95,15 @@ std::vector<unsigned char>* frameWriterBuffer() {
   return buffer;
 }
 
-void submitFrame(std::vector<unsigned char>* frame, const std::string& pngPath, bool toVideo,
-                 std::vector<unsigned char>* upright) {
+void submitFrame(std::vector<unsigned char>* frame, long index, const std::string& pngPath,
+                 bool toVideo, std::vector<unsigned char>* upright) {
   if (upright) flipRows(frame->data(), upright->data(), FRAME_WIDTH, FRAME_HEIGHT);
   {
     std::lock_guard<std::mutex> guard(lock);
     if (pngPath.empty() && !toVideo)
       freeBuffers.push_back(frame);
     else
-      jobs.push_back({frame, pngPath, toVideo});
+      jobs.push_back({frame, index, pngPath, toVideo});
   }
   changed.notify_all();
 }
@@ -100,6 +111,11 @@ void submitFrame(std::vector<unsigned char>* frame, const std::string& pngPath, 
 std::string frameWriterFailure() {
   std::lock_guard<std::mutex> guard(lock);
   return failure;
+}
+
+long frameWriterVideoFailure() {
+  std::lock_guard<std::mutex> guard(lock);
+  return videoFailure;
 }
 
 bool stopFrameWriter() {

@@ -17,14 +17,16 @@ void startFrameWriter(bool fastPng, FILE* video);
 // every buffer is still queued.
 std::vector<unsigned char>* frameWriterBuffer();
 
-// Hands over the buffer from frameWriterBuffer(): written as PNG to pngPath if that is not
-// empty, and to the video pipe if toVideo; `upright`, if not null, receives the upright
-// frame at once (for the contact sheet).
-void submitFrame(std::vector<unsigned char>* frame, const std::string& pngPath, bool toVideo,
-                 std::vector<unsigned char>* upright);
+// Hands over the buffer from frameWriterBuffer() holding frame number `index`: written as
+// PNG to pngPath if that is not empty, and to the video pipe if toVideo; `upright`, if not
+// null, receives the upright frame at once (for the contact sheet).
+void submitFrame(std::vector<unsigned char>* frame, long index, const std::string& pngPath,
+                 bool toVideo, std::vector<unsigned char>* upright);
 
 // The first failure of the writer thread ("" while none): the drawing thread stops on it.
 std::string frameWriterFailure();
+// The number of the first frame the video pipe did not take (ffmpeg has stopped), else -1.
+long frameWriterVideoFailure();
 
 // Writes what is queued, ends the thread; true when every frame was written.
 bool stopFrameWriter();

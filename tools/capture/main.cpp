@@ -1,23 +1,35 @@
 // capture — renders the show headless at a fixed frame rate, whatever the machine's speed.
 //
 //   capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]
-//           [--sheet FILE] [--report FILE] [--exact]
+//           [--sheet FILE] [--report FILE] [--exact] [--data DIR] [--help]
 //
-// Run from the folder that holds data/, like the show. Frame k has the elapsed time
-// round(k * 1000 / fps) and goes through beginEffectsFrame and renderFrame exactly as in the
-// main loop, with the band levels of the soundtrack decoded in step at that time, so the
-// state that carries from frame to frame (camera, generators, textures, keyframe slots)
-// carries as in a real run. Frames before the first one written are skipped with the show's
-// time jump where that gives the same state (firstComputedFrame); frames that are computed
-// but not written are drawn with a one-pixel scissor: the same state, almost none of the
-// fill cost.
+// Run from the folder that holds data/, like the show, or name the data set with --data.
+// Frame k has the elapsed time round(k * 1000 / fps) and goes through beginEffectsFrame and
+// renderFrame exactly as in the main loop, with the band levels of the soundtrack decoded in
+// step at that time, so the state that carries from frame to frame (camera, generators,
+// textures, keyframe slots) carries as in a real run. The frames are computed in runs: a
+// still (--at, a scene middle of the sheet) is a run of its own, a span (--from to --to for
+// PNG files and video) one run, a report one run from frame 0; each run starts with the
+// show's time jump where that gives the same state (runStart). Frames that are computed but
+// not written are drawn with a one-pixel scissor: the same state, almost none of the fill
+// cost.
 //
 // By default frames are drawn with the fast frame tail and PNG files are written with the
 // fastest zlib level and one row filter (the same pixels within 2 per channel, larger
 // files), and video with x264's fastest preset; --exact (or SHOW_EXACT=1) draws every pass as
-// written and writes PNG files and video as before. Encoding and writing run on a thread of their own while the next frame is drawn.
+// written and writes PNG files and video as before. Encoding and writing run on a thread of
+// their own while the next frame is drawn.
+//
+// SIGINT and SIGTERM stop the run after the frame in progress: what is queued is written,
+// the video finished, and the exit status is 128 + the signal's number. SIGPIPE is ignored,
+// so that an ffmpeg that stops shows as a failed write, said in one line.
 #include <SDL2/SDL.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -31,6 +43,7 @@
 #include "audio/audio.h"
 #include "frame_output.h"
 #include "frame_writer.h"
+#include "platform/data_folder.h"
 #include "platform/platform.h"
 #include "png_writer.h"
 #include "render/fast_tail.h"
@@ -39,17 +52,58 @@
 
 static const char* const USAGE =
     "usage: capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]\n"
-    "               [--sheet FILE] [--report FILE] [--exact]\n";
-static const char* const SOUNDTRACK = "data/maronekt-mix6.mp3";
+    "               [--sheet FILE] [--report FILE] [--exact] [--data DIR] [--help]\n";
+static const char* const HELP =
+    "Renders the show headless at a fixed frame rate, whatever the machine's speed.\n"
+    "  --fps N        frames per second, 1 to 1000 (60)\n"
+    "  --from MS      the span starts with the first frame at or after MS milliseconds (0)\n"
+    "  --to MS        and ends at MS (the show's end)\n"
+    "  --at MS        a still: the first frame at or after MS, as a PNG file; may be repeated\n"
+    "  --png DIR      PNG files DIR/frame-<ms>.png: the --at stills, else every frame of the span\n"
+    "  --video FILE   the span as H.264 MP4 with the soundtrack (needs ffmpeg)\n"
+    "  --sheet FILE   a contact sheet PNG: the middle of every scene\n"
+    "  --report FILE  one CSV row per frame from 0 to the last frame wanted\n"
+    "  --exact        every pass of the frame tail, PNG files and video at their slower settings\n"
+    "  --data DIR     read the data set from DIR instead of data/\n"
+    "  --help         this text\n"
+    "Ctrl-C or SIGTERM stops after the frame in progress and keeps what was made.\n"
+    "Exit status: 0 done, 1 failed, 2 bad command line, 3 no data set, 128 + N stopped by signal N.\n";
+static const char* const SOUNDTRACK = "maronekt-mix6.mp3";
 
 struct CaptureOptions {
   int fps = 60;
   int fromMs = 0;
   int toMs = SHOW_LENGTH_MS;
   std::vector<int> atMs;
-  std::string pngDir, videoPath, sheetPath, reportPath;
+  std::string pngDir, videoPath, sheetPath, reportPath, dataDir;
   bool exact = false;
+  bool help = false;
 };
+
+// The signal that asked the run to stop, 0 while none has.
+static volatile sig_atomic_t stopSignal = 0;
+
+static void onStopSignal(int number) {
+  if (!stopSignal) stopSignal = number;
+}
+
+// SIGINT and SIGTERM end the run after the frame in progress; a signal ignored when the
+// capture started (a background job of a shell without job control, nohup) stays ignored.
+// Writes are restarted after the handler, so no write is cut short by it.
+static void catchStopSignals() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");   // else SDL's video takes both over
+  for (int number : {SIGINT, SIGTERM}) {
+    struct sigaction old {};
+    sigaction(number, nullptr, &old);
+    if (old.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(number, &action, nullptr);
+  }
+  signal(SIGPIPE, SIG_IGN);
+}
 
 static int fail(const std::string& message) {
   std::fprintf(stderr, "capture: %s\n%s", message.c_str(), USAGE);
@@ -68,12 +122,17 @@ static bool parseNumber(const char* text, int low, int high, int* value) {
 static std::string parseOptions(int argc, char** argv, CaptureOptions* options) {
   for (int i = 1; i < argc; ++i) {
     std::string flag = argv[i];
+    if (flag == "--help") {
+      options->help = true;
+      return "";
+    }
     if (flag == "--exact") {
       options->exact = true;
       continue;
     }
     bool numeric = flag == "--fps" || flag == "--from" || flag == "--to" || flag == "--at";
-    bool path = flag == "--png" || flag == "--video" || flag == "--sheet" || flag == "--report";
+    bool path = flag == "--png" || flag == "--video" || flag == "--sheet" || flag == "--report" ||
+                flag == "--data";
     if (!numeric && !path) return "unknown flag '" + flag + "'";
     if (i + 1 >= argc) return flag + " needs a value";
     const char* value = argv[++i];
@@ -93,6 +152,7 @@ static std::string parseOptions(int argc, char** argv, CaptureOptions* options) 
       if (flag == "--video") options->videoPath = value;
       if (flag == "--sheet") options->sheetPath = value;
       if (flag == "--report") options->reportPath = value;
+      if (flag == "--data") options->dataDir = value;
     }
   }
   if (options->fromMs > options->toMs) return "--from is after --to";
@@ -102,20 +162,93 @@ static std::string parseOptions(int argc, char** argv, CaptureOptions* options) 
   return "";
 }
 
+// Whether `path` could be written, found out without making anything: an existing file that
+// may be written, or a new name in a folder that may be written into.
 static bool writable(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "ab");
-  if (!file) return false;
-  std::fclose(file);
-  return true;
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0) return !S_ISDIR(info.st_mode) && access(path.c_str(), W_OK) == 0;
+  std::string parent = std::filesystem::path(path).parent_path().string();
+  const char* folder = parent.empty() ? "." : parent.c_str();
+  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
+}
+
+// Whether the file system that holds `path` (a file or a folder) has no room left for a
+// frame: what a failed write there most likely met.
+static bool diskFull(const std::string& path) {
+  std::filesystem::path place(path);
+  std::error_code error;
+  if (!std::filesystem::is_directory(place, error)) place = place.parent_path();
+  if (place.empty()) place = ".";
+  struct statvfs disk {};
+  return statvfs(place.c_str(), &disk) == 0 &&
+         (unsigned long long)disk.f_bavail * disk.f_frsize < 4ull * FRAME_WIDTH * FRAME_HEIGHT;
 }
 
 static int32_t frameElapsed(long k, int fps) { return (int32_t)std::lround(k * 1000.0 / fps); }
+
+// The first frame at or after `ms`: where a still, the span and the span's sound start.
+static long firstFrameAtOrAfter(int32_t ms, int fps) {
+  long k = (long)std::floor(ms * (double)fps / 1000.0);
+  while (k > 0 && frameElapsed(k - 1, fps) >= ms) --k;
+  while (frameElapsed(k, fps) < ms) ++k;
+  return k;
+}
+
+// The frame a run that ends by writing frame k starts from. The frames before it only carry
+// state to it, and the show's time jump brings that state there at once, except across the
+// noise screen at the end of scene 4, whose generator each frame there advances: a frame
+// in it is reached by computing every frame from the screen's start, up to which nothing
+// has touched that generator, and where the time jump leaves it as a straight run does.
+static long runStart(long k, int fps) {
+  constexpr int32_t NOISE_SCREEN_FROM_MS = 38000, NOISE_SCREEN_TO_MS = 44000;
+  int32_t elapsed = frameElapsed(k, fps);
+  if (elapsed > NOISE_SCREEN_FROM_MS && elapsed <= NOISE_SCREEN_TO_MS)
+    return firstFrameAtOrAfter(NOISE_SCREEN_FROM_MS, fps);
+  return k;
+}
+
+// Frames first .. last computed one after the other, the first reached by the time jump.
+struct FrameRun {
+  long first, last;
+};
+
+// The runs in time order, overlapping or adjoining ones joined: one run from frame 0 for a
+// report (a row for every frame), else one for the span and one for each still.
+static std::vector<FrameRun> planRuns(bool fromStart, bool span, long spanFirst, long spanLast,
+                                      const std::vector<long>& stills, int fps) {
+  std::vector<FrameRun> runs;
+  if (fromStart) return {{0, spanLast}};
+  if (span) runs.push_back({runStart(spanFirst, fps), spanLast});
+  for (long still : stills) runs.push_back({runStart(still, fps), still});
+  std::sort(runs.begin(), runs.end(), [](const FrameRun& a, const FrameRun& b) { return a.first < b.first; });
+  std::vector<FrameRun> joined;
+  for (const FrameRun& run : runs) {
+    if (!joined.empty() && run.first <= joined.back().last + 1)
+      joined.back().last = std::max(joined.back().last, run.last);
+    else
+      joined.push_back(run);
+  }
+  return joined;
+}
 
 // The middle of each scene of the table: the contact sheet shows the first frame at or after it.
 static std::vector<int> sceneMiddles() {
   std::vector<int> middles;
   for (int i = 0; i < SCENE_TABLE_SIZE; ++i) middles.push_back((sceneStartMs(i) + sceneEndMs(i)) / 2);
   return middles;
+}
+
+// The first frame at or after each time, in order, each once.
+static std::vector<long> stillFrames(const std::vector<int>& times, int fps) {
+  std::vector<long> frames;
+  for (int ms : times) frames.push_back(firstFrameAtOrAfter(ms, fps));
+  std::sort(frames.begin(), frames.end());
+  frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+  return frames;
+}
+
+static bool contains(const std::vector<long>& sorted, long k) {
+  return std::binary_search(sorted.begin(), sorted.end(), k);
 }
 
 static int countMeshEntries() {
@@ -135,175 +268,226 @@ static void showProgress(long done, long total, double seconds) {
                done, total, rate, (int)left / 60, (int)left % 60);
 }
 
-// The first frame to compute. Frames before the first one written only carry state to it,
-// and the show's time jump brings that state there at once, except across the noise screen
-// at the end of scene 4, whose generator each frame advances: a first written frame there
-// is reached by computing every frame from 0.
-static long firstComputedFrame(const CaptureOptions& options, const std::vector<int>& atTimes,
-                               const std::vector<int>& sheetTimes, bool span, long total) {
-  constexpr int32_t NOISE_SCREEN_FROM_MS = 38000, NOISE_SCREEN_TO_MS = 44000;
-  if (!options.reportPath.empty()) return 0;   // a report row for every frame
-  int first = SHOW_LENGTH_MS * 10;
-  if (span) first = options.fromMs;
-  for (int at : atTimes) first = at < first ? at : first;
-  for (int middle : sheetTimes) first = middle < first ? middle : first;
-  long k = 0;
-  while (k + 1 < total && frameElapsed(k, options.fps) < first) ++k;
-  int32_t elapsed = frameElapsed(k, options.fps);
-  if (elapsed > NOISE_SCREEN_FROM_MS && elapsed <= NOISE_SCREEN_TO_MS) return 0;
-  jumpShowTo(elapsed);
-  return k;
+// What the run made, for the line that says where a stopped run stopped.
+static std::string outputList(const CaptureOptions& options) {
+  std::string list;
+  for (const std::string* path : {&options.videoPath, &options.pngDir, &options.sheetPath, &options.reportPath})
+    if (!path->empty()) list += (list.empty() ? "'" : ", '") + *path + "'";
+  return list;
 }
 
 int main(int argc, char** argv) {
   CaptureOptions options;
   std::string problem = parseOptions(argc, argv, &options);
+  if (options.help) {
+    std::fputs(USAGE, stdout);
+    std::fputs(HELP, stdout);
+    return 0;
+  }
   if (!problem.empty()) return fail(problem);
+  setDataFolder(options.dataDir.c_str());
+  if (reportMissingDataFolder("capture")) return 3;
+  const std::string soundtrack = dataPath(SOUNDTRACK);
 
-  // Check every output before the long work starts.
+  // Check every output before the long work starts, leaving nothing behind.
   if (!options.videoPath.empty() && !commandExists("ffmpeg"))
     return fail("--video needs the ffmpeg command, which was not found");
+  std::error_code error;
+  bool madePngDir = false;
   if (!options.pngDir.empty()) {
-    std::error_code error;
-    std::filesystem::create_directories(options.pngDir, error);
-    if (error || !writable(options.pngDir + "/.capture-test"))
+    bool existed = std::filesystem::is_directory(options.pngDir, error);
+    if (!existed) madePngDir = std::filesystem::create_directories(options.pngDir, error);
+    if (error || !std::filesystem::is_directory(options.pngDir, error) ||
+        access(options.pngDir.c_str(), W_OK | X_OK) != 0)
       return fail("cannot write into '" + options.pngDir + "'");
-    std::remove((options.pngDir + "/.capture-test").c_str());
   }
+  // A run that ends before its first frame leaves no folder it made.
+  auto dropPngDir = [&] {
+    if (madePngDir) std::filesystem::remove(options.pngDir, error);
+  };
   for (const std::string* path : {&options.videoPath, &options.sheetPath, &options.reportPath})
-    if (!path->empty() && !writable(*path)) return fail("cannot write '" + *path + "'");
+    if (!path->empty() && !writable(*path)) {
+      dropPngDir();
+      return fail("cannot write '" + *path + "'");
+    }
 
+  catchStopSignals();
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   if (!createDisplay(0)) {
     std::fprintf(stderr, "capture: cannot make an offscreen OpenGL context (%s)\n", platformError());
+    dropPngDir();
     return 1;
   }
-  if (!initGlState()) return 1;
+  if (!initGlState()) {
+    dropPngDir();
+    return 1;
+  }
   bool exact = options.exact || exactPathRequested();
   loadAssets();
-  bool music = openMusicAnalysis(SOUNDTRACK) != 0;
-  if (!music) std::fprintf(stderr, "capture: no soundtrack in '%s': band levels stay 0\n", SOUNDTRACK);
+  bool music = openMusicAnalysis(soundtrack.c_str()) != 0;
+  if (!music) std::fprintf(stderr, "capture: no soundtrack in '%s': band levels stay 0\n", soundtrack.c_str());
 
+  // Frames wanted: --at stills (each the first frame at or after its time), else the span of
+  // frames in [from, to]; the sheet adds the middle of every scene. A report has a row for
+  // every frame up to the last one anything asks for.
+  bool span = !options.videoPath.empty() || !options.reportPath.empty() ||
+              (!options.pngDir.empty() && options.atMs.empty());
+  int lastWanted = span ? options.toMs : 0;
+  for (int at : options.atMs) lastWanted = std::max(lastWanted, at);
+  std::vector<long> pngStills = options.pngDir.empty() ? std::vector<long>() : stillFrames(options.atMs, options.fps);
+  std::vector<long> sheetStills =
+      options.sheetPath.empty() ? std::vector<long>() : stillFrames(sceneMiddles(), options.fps);
+  for (int middle : options.sheetPath.empty() ? std::vector<int>() : sceneMiddles())
+    lastWanted = std::max(lastWanted, middle);
+  long total = (long)std::ceil(lastWanted * (double)options.fps / 1000.0) + 1;   // frames 0 .. total - 1
+  long spanFirst = firstFrameAtOrAfter(options.fromMs, options.fps);
+  long spanLast = std::min(total - 1, firstFrameAtOrAfter(options.toMs, options.fps));
+  std::vector<long> stills = pngStills;
+  stills.insert(stills.end(), sheetStills.begin(), sheetStills.end());
+  bool fromStart = !options.reportPath.empty();
+  std::vector<FrameRun> runs =
+      planRuns(fromStart, span, spanFirst, fromStart ? total - 1 : spanLast, stills, options.fps);
+  long toCompute = 0;
+  for (const FrameRun& run : runs) toCompute += run.last - run.first + 1;
+
+  if (stopSignal) {   // stopped while loading: nothing made yet
+    dropPngDir();
+    return 128 + stopSignal;
+  }
+  FILE* video = nullptr;
+  if (!options.videoPath.empty()) {
+    // The sound starts with the first frame written, by the rule that picks that frame.
+    video = openVideoPipe(options.videoPath, options.fps, music ? soundtrack : "",
+                          frameElapsed(spanFirst, options.fps), !exact);
+    if (!video) {
+      dropPngDir();
+      return fail("cannot start ffmpeg for '" + options.videoPath + "'");
+    }
+  }
   FILE* report = options.reportPath.empty() ? nullptr : std::fopen(options.reportPath.c_str(), "w");
   if (report)
     std::fprintf(report, "elapsed,scene,t,u,band_20_90,band_2500_3500,queue_slots,mesh_entries,"
                          "snapshot_values,frame_ms\n");
-  FILE* video = nullptr;
-  if (!options.videoPath.empty()) {
-    video = openVideoPipe(options.videoPath, options.fps, music ? SOUNDTRACK : "",
-                          frameElapsed((long)std::ceil(options.fromMs * options.fps / 1000.0), options.fps),
-                          !exact);
-    if (!video) return fail("cannot start ffmpeg for '" + options.videoPath + "'");
-  }
-
-  // Frames wanted: --at times (each the first frame at or after it), else all in [from, to];
-  // the sheet adds the middle of every scene.
-  std::vector<int> atPending = options.atMs;
-  std::vector<int> sheetPending = options.sheetPath.empty() ? std::vector<int>() : sceneMiddles();
-  std::vector<SheetCell> sheet;
-  // The run ends with the last frame anything needs: --to for a span (PNG, video, report),
-  // else the last --at time or the last scene's middle.
-  int lastWanted = 0;
-  bool span = !options.videoPath.empty() || !options.reportPath.empty() ||
-              (!options.pngDir.empty() && options.atMs.empty());
-  if (span) lastWanted = options.toMs;
-  for (int at : atPending) lastWanted = at > lastWanted ? at : lastWanted;
-  for (int middle : sheetPending) lastWanted = middle > lastWanted ? middle : lastWanted;
 
   std::vector<unsigned char> upright((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
+  std::vector<SheetCell> sheet;
   startFrameWriter(!exact, video);
   frameGrabOnly = true;               // nothing shows the offscreen window
-  long total = (long)std::ceil(lastWanted * (double)options.fps / 1000.0) + 1;
-  long firstFrame = firstComputedFrame(options, atPending, sheetPending, span, total);
   auto begin = std::chrono::steady_clock::now();
   bool ok = true;
-  for (long k = firstFrame; k < total && ok; ++k) {
-    int32_t elapsed = frameElapsed(k, options.fps);
-    bool inRange = elapsed >= options.fromMs && elapsed <= options.toMs;
-    bool toPng = false, toSheet = false;
-    if (!options.pngDir.empty()) {
-      if (options.atMs.empty()) toPng = inRange;
-      for (size_t i = 0; i < atPending.size(); ++i)
-        if (elapsed >= atPending[i]) {
-          toPng = true;
-          atPending.erase(atPending.begin() + (long)i--);
-        }
-    }
-    for (size_t i = 0; i < sheetPending.size(); ++i)
-      if (elapsed >= sheetPending[i]) {
-        toSheet = true;
-        sheetPending.erase(sheetPending.begin() + (long)i--);
+  long done = 0, lastFrame = -1;
+  for (const FrameRun& run : runs) {
+    if (!ok || stopSignal) break;
+    if (run.first > 0) jumpShowTo(frameElapsed(run.first, options.fps));   // frame 0 follows loadAssets
+    for (long k = run.first; k <= run.last && ok && !stopSignal; ++k) {
+      int32_t elapsed = frameElapsed(k, options.fps);
+      bool inRange = span && elapsed >= options.fromMs && elapsed <= options.toMs;
+      bool toPng = !options.pngDir.empty() && (options.atMs.empty() ? inRange : contains(pngStills, k));
+      bool toSheet = contains(sheetStills, k);
+      bool toVideo = video && inRange;
+      bool written = toPng || toSheet || toVideo;
+
+      if (music) setMusicAnalysisTime(elapsed);
+      auto frameBegin = std::chrono::steady_clock::now();
+      if (!written) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 1, 1);
       }
-    bool toVideo = video && inRange;
-    bool written = toPng || toSheet || toVideo;
+      // A frame drawn through the one-pixel scissor takes the plain tail: the fast one copies
+      // the whole screen, which no scissor limits.
+      setExactPath(exact || !written);
+      std::vector<unsigned char>* grab = written ? frameWriterBuffer() : nullptr;
+      frameGrabPixels = grab ? grab->data() : nullptr;
+      beginEffectsFrame(elapsed);
+      renderFrame(elapsed);
+      frameGrabPixels = nullptr;
+      if (!written) glDisable(GL_SCISSOR_TEST);
+      double frameMs =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameBegin).count();
 
-    if (music) setMusicAnalysisTime(elapsed);
-    auto frameBegin = std::chrono::steady_clock::now();
-    if (!written) {
-      glEnable(GL_SCISSOR_TEST);
-      glScissor(0, 0, 1, 1);
+      std::string pngPath;
+      if (toPng) {
+        char name[64];
+        std::snprintf(name, sizeof name, "/frame-%06d.png", (int)elapsed);
+        pngPath = options.pngDir + name;
+      }
+      if (grab) submitFrame(grab, k, pngPath, toVideo, toSheet ? &upright : nullptr);
+      if (toSheet) {
+        int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
+        char label[64];
+        std::snprintf(label, sizeof label, "Scene %d  %.1f s", scene, elapsed / 1000.0);
+        sheet.push_back({upright, label});
+      }
+      if (!frameWriterFailure().empty()) ok = false;
+      if (report) {
+        int32_t t = elapsed - sceneStart;
+        int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
+        std::fprintf(report, "%d,%d,%d,%.4f,%.6f,%.6f,%d,%d,%d,%.3f\n", (int)elapsed, scene, (int)t,
+                     t * 0.0005f, bandLevel(20, 90), bandLevel(2500, 3500), renderQueue.slotCount,
+                     countMeshEntries(), renderQueue.snapshotCount, frameMs);
+      }
+      lastFrame = k;
+      ++done;
+      if (done % 10 == 0 || done == toCompute)
+        showProgress(done, toCompute,
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
     }
-    // A frame drawn through the one-pixel scissor takes the plain tail: the fast one copies
-    // the whole screen, which no scissor limits.
-    setExactPath(exact || !written);
-    std::vector<unsigned char>* grab = written ? frameWriterBuffer() : nullptr;
-    frameGrabPixels = grab ? grab->data() : nullptr;
-    beginEffectsFrame(elapsed);
-    renderFrame(elapsed);
-    frameGrabPixels = nullptr;
-    if (!written) glDisable(GL_SCISSOR_TEST);
-    double frameMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameBegin).count();
-
-    std::string pngPath;
-    if (toPng) {
-      char name[64];
-      std::snprintf(name, sizeof name, "/frame-%06d.png", (int)elapsed);
-      pngPath = options.pngDir + name;
-    }
-    if (grab) submitFrame(grab, pngPath, toVideo, toSheet ? &upright : nullptr);
-    if (toSheet) {
-      int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
-      char label[64];
-      std::snprintf(label, sizeof label, "Scene %d  %.1f s", scene, elapsed / 1000.0);
-      sheet.push_back({upright, label});
-    }
-    std::string failure = frameWriterFailure();
-    if (!failure.empty()) {
-      std::fprintf(stderr, "\ncapture: %s\n", failure.c_str());
-      ok = false;
-    }
-    if (report) {
-      int32_t t = elapsed - sceneStart;
-      int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
-      std::fprintf(report, "%d,%d,%d,%.4f,%.6f,%.6f,%d,%d,%d,%.3f\n", (int)elapsed, scene, (int)t,
-                   t * 0.0005f, bandLevel(20, 90), bandLevel(2500, 3500), renderQueue.slotCount,
-                   countMeshEntries(), renderQueue.snapshotCount, frameMs);
-    }
-    if (k % 10 == 0 || k + 1 == total)
-      showProgress(k + 1, total,
-                   std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
   }
   std::fprintf(stderr, "\n");
-  if (!stopFrameWriter() && ok) {
-    std::fprintf(stderr, "capture: %s\n", frameWriterFailure().c_str());
-    ok = false;
-  }
 
-  if (report && std::fclose(report) != 0) ok = false;
-  if (video && !closeVideoPipe(video)) {
-    std::fprintf(stderr, "capture: ffmpeg failed to write '%s'\n", options.videoPath.c_str());
+  // What is queued is written, whatever ended the run; then each output is finished, and
+  // the first thing that failed is said in one line.
+  ok = stopFrameWriter() && ok;
+  std::string failure = frameWriterFailure();
+  long videoStoppedAt = frameWriterVideoFailure();
+  if (report && (std::ferror(report) | std::fclose(report)) != 0 && failure.empty())
+    failure = "cannot write '" + options.reportPath + "'" + (diskFull(options.reportPath) ? ": the disk is full" : "");
+  bool videoClosed = !video || closeVideoPipe(video);
+  if (videoStoppedAt >= 0) {
+    char at[64];
+    std::snprintf(at, sizeof at, "frame %ld (%.3f s)", videoStoppedAt, frameElapsed(videoStoppedAt, options.fps) / 1000.0);
+    std::string said = videoEncoderLastLine();
+    if (diskFull(options.videoPath))
+      failure = "the disk is full: '" + options.videoPath + "' stopped at " + at +
+                "; what was written plays";
+    else
+      failure = "ffmpeg stopped taking frames: " + (said.empty() ? "it said nothing" : said);
+  } else if (!failure.empty() && failure.rfind("cannot write '", 0) == 0 && diskFull(options.pngDir)) {
+    failure += ": the disk is full";
+  }
+  if (video && videoStoppedAt < 0) {
+    if (!videoClosed) {
+      std::string said = videoEncoderLastLine();
+      if (failure.empty())
+        failure = "ffmpeg failed to write '" + options.videoPath + "'" + (said.empty() ? "" : ": " + said);
+    } else {
+      std::string why = finishVideo(options.videoPath);
+      if (!why.empty())
+        std::fprintf(stderr, "capture: '%s' stays fragmented (it plays): %s\n", options.videoPath.c_str(),
+                     why.c_str());
+    }
+  }
+  if (!failure.empty()) {
+    std::fprintf(stderr, "capture: %s\n", failure.c_str());
     ok = false;
   }
   if (!options.sheetPath.empty() && ok && !writeContactSheet(options.sheetPath, sheet, 5)) {
     std::fprintf(stderr, "capture: cannot write '%s'\n", options.sheetPath.c_str());
     ok = false;
   }
+  if (stopSignal) {
+    if (lastFrame >= 0)
+      std::fprintf(stderr, "capture: stopped at frame %ld (%.3f s); the frames so far are in %s\n", lastFrame,
+                   frameElapsed(lastFrame, options.fps) / 1000.0, outputList(options).c_str());
+    else
+      std::fprintf(stderr, "capture: stopped before the first frame\n");
+  }
   if (music) closeMusicAnalysis();
   shutdownFastTail();
   freeAssets();
   releaseShaderProgram();
   std::fflush(stdout);
+  if (stopSignal) return 128 + stopSignal;
   return ok ? 0 : 1;
 }
