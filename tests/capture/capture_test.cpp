@@ -104,10 +104,12 @@ TEST(CapturePng, OneFrameOfTheWordsIsDeterministic) {
   std::string first = scratchPath("first"), second = scratchPath("second");
   std::string log = scratchPath("log.txt");
   ASSERT_EQ(runCapture("--at 15000 --png " + first, log), 0) << readText(log);
-  ASSERT_EQ(runCapture("--at 15000 --png " + second, log), 0) << readText(log);
+  // The same still again, asked for after a later one: each is reached on its own.
+  ASSERT_EQ(runCapture("--at 20000 --at 15000 --png " + second, log), 0) << readText(log);
   std::vector<std::string> names;
   for (auto& entry : fs::directory_iterator(first)) names.push_back(entry.path().filename());
   ASSERT_EQ(names, std::vector<std::string>{"frame-015000.png"});
+  EXPECT_TRUE(fs::exists(second + "/frame-020000.png"));
   Picture picture = readPng(first + "/frame-015000.png");
   ASSERT_EQ(picture.width, 1024);
   ASSERT_EQ(picture.height, 768);
@@ -181,4 +183,31 @@ TEST(CaptureErrors, BadFlagsAndMissingFfmpeg) {
   // A PATH without ffmpeg.
   EXPECT_EQ(runCapture("--video " + scratchPath("v.mp4"), log, "PATH=/nonexistent"), 2);
   EXPECT_NE(readText(log).find("ffmpeg"), std::string::npos);
+  // --help is no mistake; a missing data set is said in the show's one line.
+  EXPECT_EQ(runCapture("--fps 0 --help", log), 0);
+  EXPECT_EQ(readText(log).rfind("usage: capture", 0), 0u) << readText(log);
+  EXPECT_NE(readText(log).find("--data DIR"), std::string::npos) << readText(log);
+  EXPECT_EQ(runCapture("--data /nonexistent-data --report " + scratchPath("x.csv"), log), 3);
+  EXPECT_EQ(readText(log).rfind("capture: no data set in /nonexistent-data", 0), 0u) << readText(log);
+  // A run that fails before its first frame (here: no display driver) leaves no file.
+  std::string sheet = scratchPath("s.png"), report = scratchPath("r.csv"), pngs = scratchPath("pngs");
+  EXPECT_EQ(runCapture("--sheet " + sheet + " --report " + report + " --png " + pngs, log,
+                       "SDL_VIDEODRIVER=no-such-driver"),
+            1)
+      << readText(log);
+  EXPECT_FALSE(fs::exists(sheet));
+  EXPECT_FALSE(fs::exists(report));
+  EXPECT_FALSE(fs::exists(pngs));
+}
+
+// --data names the data set, the soundtrack included, from a folder without data/.
+TEST(CapturePng, DataFolderFromElsewhere) {
+  ASSERT_TRUE(haveData()) << "no generated data set in data/ (scripts/build.sh makes it)";
+  std::string elsewhere = scratchPath("elsewhere"), log = scratchPath("log.txt");
+  fs::create_directories(elsewhere);
+  std::string data = fs::absolute("data").string();
+  ASSERT_EQ(runCapture("--data " + data + " --at 15000 --png out", log, "cd " + elsewhere + " &&"), 0)
+      << readText(log);
+  EXPECT_TRUE(fs::exists(elsewhere + "/out/frame-015000.png"));
+  EXPECT_EQ(readText(log).find("no soundtrack"), std::string::npos) << readText(log);
 }

@@ -34,6 +34,16 @@ bool commandExists(const char* name) {
   return std::system(command.c_str()) == 0;
 }
 
+bool diskFull(const std::string& path) {
+  std::filesystem::path place(path);
+  std::error_code error;
+  if (!std::filesystem::is_directory(place, error)) place = place.parent_path();
+  if (place.empty()) place = ".";
+  struct statvfs disk {};
+  return statvfs(place.c_str(), &disk) == 0 &&
+         (unsigned long long)disk.f_bavail * disk.f_frsize < 4ull * FRAME_WIDTH * FRAME_HEIGHT;
+}
+
 namespace {
 
 long videoProcess = -1;     // the encoding ffmpeg, -1 while none runs

@@ -31,6 +31,9 @@ std::string videoEncoderLastLine();   // ffmpeg's last line of messages, "" when
 std::string finishVideo(const std::string& path);
 
 bool commandExists(const char* name);
+// Whether the file system that holds `path` (a file, or a folder) has too little room left
+// for a frame: what a failed write there most likely met.
+bool diskFull(const std::string& path);
 
 // A contact sheet: the frames in a grid of `columns`, each scaled down and labelled.
 struct SheetCell {

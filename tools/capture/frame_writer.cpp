@@ -58,7 +58,8 @@ void writeJobs() {
     changed.notify_all();
     if (!job.pngPath.empty() && !writeRgbPng(job.pngPath, upright.data(), FRAME_WIDTH, FRAME_HEIGHT, pngLevel,
                                                 pngFilters))
-      fail("cannot write '" + job.pngPath + "'");
+      fail("cannot write '" + job.pngPath + "' (frame " + std::to_string(job.index) + ")" +
+           (diskFull(job.pngPath) ? ": the disk is full" : ""));
     // After ffmpeg has stopped, every write fails at once (SIGPIPE is ignored): no frame
     // goes to the pipe after the first that did not.
     if (job.toVideo && videoFailure < 0 &&

@@ -26,7 +26,6 @@
 #include <SDL2/SDL.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -120,12 +119,13 @@ static bool parseNumber(const char* text, int low, int high, int* value) {
 
 // Parses the flags; an empty string on success, else what is wrong.
 static std::string parseOptions(int argc, char** argv, CaptureOptions* options) {
-  for (int i = 1; i < argc; ++i) {
-    std::string flag = argv[i];
-    if (flag == "--help") {
+  for (int i = 1; i < argc; ++i)   // --help anywhere asks for the usage alone
+    if (std::strcmp(argv[i], "--help") == 0) {
       options->help = true;
       return "";
     }
+  for (int i = 1; i < argc; ++i) {
+    std::string flag = argv[i];
     if (flag == "--exact") {
       options->exact = true;
       continue;
@@ -170,18 +170,6 @@ static bool writable(const std::string& path) {
   std::string parent = std::filesystem::path(path).parent_path().string();
   const char* folder = parent.empty() ? "." : parent.c_str();
   return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
-}
-
-// Whether the file system that holds `path` (a file or a folder) has no room left for a
-// frame: what a failed write there most likely met.
-static bool diskFull(const std::string& path) {
-  std::filesystem::path place(path);
-  std::error_code error;
-  if (!std::filesystem::is_directory(place, error)) place = place.parent_path();
-  if (place.empty()) place = ".";
-  struct statvfs disk {};
-  return statvfs(place.c_str(), &disk) == 0 &&
-         (unsigned long long)disk.f_bavail * disk.f_frsize < 4ull * FRAME_WIDTH * FRAME_HEIGHT;
 }
 
 static int32_t frameElapsed(long k, int fps) { return (int32_t)std::lround(k * 1000.0 / fps); }
@@ -376,7 +364,7 @@ int main(int argc, char** argv) {
   frameGrabOnly = true;               // nothing shows the offscreen window
   auto begin = std::chrono::steady_clock::now();
   bool ok = true;
-  long done = 0, lastFrame = -1;
+  long done = 0, lastFrame = -1, lastVideoFrame = -1, diskFullAt = -1;
   for (const FrameRun& run : runs) {
     if (!ok || stopSignal) break;
     if (run.first > 0) jumpShowTo(frameElapsed(run.first, options.fps));   // frame 0 follows loadAssets
@@ -387,6 +375,11 @@ int main(int argc, char** argv) {
       bool toSheet = contains(sheetStills, k);
       bool toVideo = video && inRange;
       bool written = toPng || toSheet || toVideo;
+      if (toVideo && diskFull(options.videoPath)) {   // ffmpeg would lose what comes next
+        diskFullAt = k;
+        ok = false;
+        break;
+      }
 
       if (music) setMusicAnalysisTime(elapsed);
       auto frameBegin = std::chrono::steady_clock::now();
@@ -413,6 +406,7 @@ int main(int argc, char** argv) {
         pngPath = options.pngDir + name;
       }
       if (grab) submitFrame(grab, k, pngPath, toVideo, toSheet ? &upright : nullptr);
+      if (toVideo) lastVideoFrame = k;
       if (toSheet) {
         int scene = sceneIndex >= 0 ? SceneTable[sceneIndex].scene : 0;
         char label[64];
@@ -440,25 +434,28 @@ int main(int argc, char** argv) {
   // the first thing that failed is said in one line.
   ok = stopFrameWriter() && ok;
   std::string failure = frameWriterFailure();
-  long videoStoppedAt = frameWriterVideoFailure();
   if (report && (std::ferror(report) | std::fclose(report)) != 0 && failure.empty())
     failure = "cannot write '" + options.reportPath + "'" + (diskFull(options.reportPath) ? ": the disk is full" : "");
-  bool videoClosed = !video || closeVideoPipe(video);
-  if (videoStoppedAt >= 0) {
-    char at[64];
-    std::snprintf(at, sizeof at, "frame %ld (%.3f s)", videoStoppedAt, frameElapsed(videoStoppedAt, options.fps) / 1000.0);
+  if (video) {
+    // ffmpeg does not always say that the disk filled up (a write that fails as it closes
+    // the file passes unsaid): a disk left without room counts as one that filled up.
+    long cutAt = frameWriterVideoFailure();   // the first frame ffmpeg did not take
+    if (cutAt < 0) cutAt = diskFullAt;
+    bool closed = closeVideoPipe(video);
     std::string said = videoEncoderLastLine();
-    if (diskFull(options.videoPath))
-      failure = "the disk is full: '" + options.videoPath + "' stopped at " + at +
-                "; what was written plays";
-    else
+    bool full = diskFull(options.videoPath) || said.find("No space left") != std::string::npos;
+    if (lastVideoFrame < 0 && (full || cutAt >= 0 || !closed)) {
+      std::remove(options.videoPath.c_str());   // ffmpeg's file, without a frame in it
+    }
+    if (full) {
+      long at = cutAt >= 0 ? cutAt : lastVideoFrame;
+      char where[64];
+      std::snprintf(where, sizeof where, "frame %ld (%.3f s)", at, frameElapsed(at, options.fps) / 1000.0);
+      failure = "the disk is full: the video in '" + options.videoPath + "' ends at " + where +
+                " or before; what was written plays";
+    } else if (cutAt >= 0) {
       failure = "ffmpeg stopped taking frames: " + (said.empty() ? "it said nothing" : said);
-  } else if (!failure.empty() && failure.rfind("cannot write '", 0) == 0 && diskFull(options.pngDir)) {
-    failure += ": the disk is full";
-  }
-  if (video && videoStoppedAt < 0) {
-    if (!videoClosed) {
-      std::string said = videoEncoderLastLine();
+    } else if (!closed) {
       if (failure.empty())
         failure = "ffmpeg failed to write '" + options.videoPath + "'" + (said.empty() ? "" : ": " + said);
     } else {
