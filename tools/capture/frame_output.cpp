@@ -168,7 +168,7 @@ std::string videoEncoderLastLine() {
 
 std::string finishVideo(const std::string& path) {
   struct stat file {};
-  if (stat(path.c_str(), &file) != 0) return "it is gone";
+  if (stat(path.c_str(), &file) != 0) return "it cannot be read";
   std::filesystem::path folder = std::filesystem::path(path).parent_path();
   struct statvfs disk {};
   if (statvfs(folder.empty() ? "." : folder.c_str(), &disk) == 0) {

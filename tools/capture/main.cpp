@@ -444,21 +444,23 @@ int main(int argc, char** argv) {
     bool closed = closeVideoPipe(video);
     std::string said = videoEncoderLastLine();
     bool full = diskFull(options.videoPath) || said.find("No space left") != std::string::npos;
-    if (lastVideoFrame < 0 && (full || cutAt >= 0 || !closed)) {
-      std::remove(options.videoPath.c_str());   // ffmpeg's file, without a frame in it
-    }
+    if (lastVideoFrame < 0) std::remove(options.videoPath.c_str());   // ffmpeg's file, no frame in it
     if (full) {
       long at = cutAt >= 0 ? cutAt : lastVideoFrame;
       char where[64];
       std::snprintf(where, sizeof where, "frame %ld (%.3f s)", at, frameElapsed(at, options.fps) / 1000.0);
-      failure = "the disk is full: the video in '" + options.videoPath + "' ends at " + where +
-                " or before; what was written plays";
+      failure = lastVideoFrame < 0
+                    ? "the disk is full: no room for '" + options.videoPath + "' at " + where
+                    : "the disk is full: the video in '" + options.videoPath + "' ends at " + where +
+                          " or before; what was written plays";
     } else if (cutAt >= 0) {
       failure = "ffmpeg stopped taking frames: " + (said.empty() ? "it said nothing" : said);
     } else if (!closed) {
       if (failure.empty())
         failure = "ffmpeg failed to write '" + options.videoPath + "'" + (said.empty() ? "" : ": " + said);
-    } else {
+    } else if (lastVideoFrame >= 0 && !std::filesystem::exists(options.videoPath, error)) {
+      failure = "ffmpeg ended well but left no '" + options.videoPath + "'";
+    } else if (lastVideoFrame >= 0) {
       std::string why = finishVideo(options.videoPath);
       if (!why.empty())
         std::fprintf(stderr, "capture: '%s' stays fragmented (it plays): %s\n", options.videoPath.c_str(),
