@@ -182,11 +182,11 @@ static long firstFrameAtOrAfter(int32_t ms, int fps) {
   return k;
 }
 
-// The frame a run that ends by writing frame k starts from. The frames before it only carry
-// state to it, and the show's time jump brings that state there at once, except across the
-// noise screen at the end of scene 4, whose generator each frame there advances: a frame
-// in it is reached by computing every frame from the screen's start, up to which nothing
-// has touched that generator, and where the time jump leaves it as a straight run does.
+// The frame to start computing from to reach frame k. The frames before k only carry state
+// to it, and the show's time jump brings that state there at once, except on the noise
+// screen at the end of scene 4, whose generator each frame there advances: a frame on it is
+// reached by computing every frame from the screen's start, before which nothing has
+// touched that generator, so that the time jump leaves it as a straight run has it.
 static long runStart(long k, int fps) {
   constexpr int32_t NOISE_SCREEN_FROM_MS = 38000, NOISE_SCREEN_TO_MS = 44000;
   int32_t elapsed = frameElapsed(k, fps);
