@@ -78,14 +78,18 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
       if (i + 1 >= argc) return bad(flag, "needs a value", nullptr);
       value = argv[++i];
     }
-    if (std::strcmp(flag, "--help") == 0 && !value) {
+    // A switch given a value ("--fullscreen=x", "--window=") is refused, not taken as on.
+    bool isSwitch = std::strcmp(flag, "--help") == 0 || std::strcmp(flag, "--fullscreen") == 0 ||
+                    std::strcmp(flag, "--exact") == 0 || std::strcmp(flag, "--window") == 0;
+    if (isSwitch && value) return bad(flag, "takes no value", value);
+    if (std::strcmp(flag, "--help") == 0) {
       std::fputs(SHOW_USAGE, stdout);
       return ExitAfterHelp;
-    } else if (std::strcmp(flag, "--fullscreen") == 0 && !value) {
+    } else if (std::strcmp(flag, "--fullscreen") == 0) {
       options->fullscreen = 1;
-    } else if (std::strcmp(flag, "--exact") == 0 && !value) {
+    } else if (std::strcmp(flag, "--exact") == 0) {
       options->exact = 1;
-    } else if (std::strcmp(flag, "--window") == 0 && !value) {
+    } else if (std::strcmp(flag, "--window") == 0) {
       options->fullscreen = 0;
     } else if (std::strcmp(flag, "--size") == 0) {
       if (!parseSize(value, &options->windowWidth, &options->windowHeight))

@@ -17,6 +17,7 @@ extern ShowOptions showOptions;       // what main runs with
 extern const char* const SHOW_USAGE;
 
 // Reads the arguments into *options (which starts from the defaults). --help prints the
-// usage on stdout; a known flag with a bad or missing value prints one line and the usage
-// on stderr; an unknown argument is ignored with one warning line on stderr.
+// usage on stdout; a known flag with a bad or missing value, or a switch given one
+// ("--loop=0"), prints one line and the usage on stderr; an unknown argument is ignored
+// with one warning line on stderr.
 OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options);

@@ -51,8 +51,15 @@ int parsePlaybackFlag(const char* flag, const char* value, PlaybackOptions* opti
     options->fromMs = sceneStartMs((int)number - 1) + 1;
     return 1;
   }
-  if (std::strcmp(flag, "--controls") == 0) return options->controls = 1;
-  if (std::strcmp(flag, "--loop") == 0) return options->loop = 1;
+  // Switches: a value ("--loop=0", "--controls=off") is refused, not taken as on.
+  if (std::strcmp(flag, "--controls") == 0) {
+    if (value) *problem = "--controls takes no value";
+    return value ? -1 : (options->controls = 1);
+  }
+  if (std::strcmp(flag, "--loop") == 0) {
+    if (value) *problem = "--loop takes no value";
+    return value ? -1 : (options->loop = 1);
+  }
   return 0;
 }
 
