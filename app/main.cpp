@@ -17,11 +17,23 @@ int32_t stopFlag;
 
 int main(int argc, char** argv) {
   OptionsResult options = parseShowOptions(argc, argv, &showOptions);
-  if (options != RunShow) return options == ExitAfterHelp ? 0 : 2;
+  if (options != RunShow) return options == ExitAfterHelp ? ExitShowEnded : ExitBadCommandLine;
   setDataFolder(showOptions.dataFolder);
   playbackOptions = showOptions.playback;
-  reportMissingDataFolder("show");
+  // Started from the wrong folder nothing could be shown: one line, before any question.
+  if (reportMissingDataFolder("show")) return ExitNoDataFolder;
   requestWindowSize(showOptions.windowWidth, showOptions.windowHeight);
+
+  // The display is looked for before the question is asked: without one there is no show
+  // to ask about. From here on a display that goes away ends the show with one line.
+  exitWhenDisplayGoes("show", ExitDisplayGone);
+  if (!startVideo()) {
+    std::fprintf(stderr,
+                 "show: no display to open a window on (%s): ./run.sh renders the show into a "
+                 "video instead, or see the capture tool\n",
+                 platformError());
+    return ExitNoWindow;
+  }
 
   int fullscreen = showOptions.fullscreen >= 0 ? showOptions.fullscreen
                                                : (askYesNo("Fullscreen?", nullptr) ? 1 : 0);
@@ -30,12 +42,14 @@ int main(int argc, char** argv) {
   if (!createDisplay(fullscreen)) {
     std::fprintf(stderr, "show: cannot open a %dx%d window with an OpenGL context (%s)\n",
                  SCREEN_WIDTH, SCREEN_HEIGHT, platformError());
-    return 1;
+    destroyDisplay();
+    return ExitNoWindow;
   }
   if (!initGlState()) {
     // initGlState has shown which entry points are missing: without them nothing can be drawn.
     std::fflush(stdout);
-    return 1;
+    destroyDisplay();
+    return ExitGlDriverLacking;
   }
   loadAssets();
   if (showOptions.exact) setExactPath(true);
@@ -59,6 +73,7 @@ int main(int argc, char** argv) {
   stopMusic();
   shutdownFastTail();
   releaseShaderProgram();
+  destroyDisplay();                   // the display's own mode back
   std::fflush(stdout);
-  std::exit(0);
+  std::exit(ExitShowEnded);
 }

@@ -49,6 +49,12 @@ int createDisplay(int fullscreen) {
   return 1;
 }
 
+void destroyDisplay() {
+  closeOffscreenPicture();
+  pictureFailed = 0;
+  closeWindow();
+}
+
 void swapFrame() {
   if (frameGrabPixels && !frameGrabFilled) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -8,6 +8,10 @@ constexpr int SCREEN_WIDTH = 1024;
 constexpr int SCREEN_HEIGHT = 768;
 
 int createDisplay(int fullscreen);    // window at (0, 0) with a current GL context; 1 on success
+// The one explicit end of the display, on every ordinary exit once the window is open: the
+// offscreen picture, the GL context and the window go, the display's own mode comes back
+// and SDL's video is quit. Nothing else needs releasing before the process ends.
+void destroyDisplay();
 void requestWindowSize(int width, int height); // createDisplay's window size; 0, 0 restores 1024x768
 void swapFrame();                     // present the finished frame (scaled when the window is not 1024x768)
 void presentHeldFrame();              // show the last frame again (while paused), no new frame drawn

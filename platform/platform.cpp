@@ -3,14 +3,18 @@
 #include "platform/platform.h"
 
 #include <SDL2/SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/display_watch.h"
 
 static SDL_Window* window;
 static SDL_GLContext glContext;
 static int fullscreenWidth, fullscreenHeight, fullscreenBits;
 static int escapePressed;             // latched by event pumping, cleared by escapeKeyState
+static int videoStarted;              // SDL's video and events are up, on a display
 static char lastError[512];
 
 // Keeps "what: SDL's reason" on one line for the caller's one-line message.
@@ -44,7 +48,14 @@ static int showBox(const char* caption, const char* text, Uint32 flags,
   data.numbuttons = buttonCount;
   data.buttons = buttons;
   int pressed = -1;
-  if (SDL_ShowMessageBox(&data, &pressed) < 0) return -2;
+  if (SDL_ShowMessageBox(&data, &pressed) < 0) {
+    // SDL shows the box from a child process of its own; when the display went away under
+    // it, the child ends and only this failure comes back. Reading this process's own
+    // connection then finds the display gone (and ends the process, see
+    // exitWhenDisplayGoes) rather than taking the box for one that could not be shown.
+    if (videoStarted) SDL_PumpEvents();
+    return -2;
+  }
   return pressed;
 }
 
@@ -64,6 +75,77 @@ void showMessageBox(const char* caption, const char* text, int warning) {
   };
   Uint32 flags = warning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
   if (showBox(caption, text, flags, buttons, 1) == -2) writeBoxToStderr(caption, text);
+}
+
+// SDL's offscreen and dummy drivers show nothing: they are used only where SDL_VIDEODRIVER
+// names them (the tests, the capture tool). Without that variable SDL is given every other
+// driver it has, in its own order, so that a missing display ends the start rather than
+// turning into a show nobody sees.
+static bool invisibleDriver(const char* name) {
+  return std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0 ||
+         std::strcmp(name, "evdev") == 0;
+}
+
+// Wayland's library finds no compositor without XDG_RUNTIME_DIR, unless WAYLAND_DISPLAY is a
+// path; trying it then would only add a complaint of its own to the terminal.
+static bool waylandReachable() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (runtime && runtime[0]) || (wayland && wayland[0] == '/');
+}
+
+// Why no display could be had, on one line: what DISPLAY says, and what the drivers asked
+// for in SDL_VIDEODRIVER gave.
+static void noteNoDisplay(const char* asked) {
+#ifdef _WIN32
+  (void)asked;
+  std::snprintf(lastError, sizeof lastError, "%s", SDL_GetError());
+#else
+  const char* display = std::getenv("DISPLAY");
+  char where[160];
+  if (!display || !display[0])
+    std::snprintf(where, sizeof where, "DISPLAY is unset");
+  else
+    std::snprintf(where, sizeof where, "no X server answers at DISPLAY=%s", display);
+  if (!asked)
+    std::snprintf(lastError, sizeof lastError, "%s", where);
+  else if (std::strstr(asked, "x11"))
+    std::snprintf(lastError, sizeof lastError, "%s; SDL_VIDEODRIVER=%s: %s", where, asked, SDL_GetError());
+  else
+    std::snprintf(lastError, sizeof lastError, "SDL_VIDEODRIVER=%s: %s", asked, SDL_GetError());
+#endif
+  for (char* c = lastError; *c; ++c)
+    if (*c == '\n' || *c == '\r') *c = ' ';
+}
+
+int startVideo() {
+  if (videoStarted) return 1;
+  lastError[0] = 0;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if (asked && !asked[0]) asked = nullptr;
+  if (!asked) {
+    char drivers[256] = "";
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+      const char* name = SDL_GetVideoDriver(i);
+      if (!name || invisibleDriver(name)) continue;
+      if (std::strcmp(name, "wayland") == 0 && !waylandReachable()) continue;
+      size_t used = std::strlen(drivers);
+      std::snprintf(drivers + used, sizeof drivers - used, "%s%s", used ? "," : "", name);
+    }
+    // An empty hint would let SDL fall back on its whole list, the invisible drivers too.
+    if (!drivers[0]) {
+      noteNoDisplay(nullptr);
+      return 0;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers);
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) < 0) {
+    noteNoDisplay(asked);
+    return 0;
+  }
+  videoStarted = 1;
+  watchDisplayAgain();                // after SDL's own set-up, so that the handler is ours
+  return 1;
 }
 
 void requestFullscreenMode(int width, int height, int bitsPerPixel) {
@@ -105,17 +187,8 @@ static int setRequestedMode(SDL_Window* w) {
 }
 
 int openWindow(int width, int height, int fullscreen) {
+  if (!startVideo()) return 0;
   lastError[0] = 0;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) < 0) {
-    noteError("cannot open the display");
-    return 0;
-  }
-  // A process that ends without this would leave a switched display mode behind.
-  static int quitRegistered;
-  if (!quitRegistered) {
-    std::atexit(SDL_Quit);
-    quitRegistered = 1;
-  }
   // The window is made hidden, given its mode, then shown: a fullscreen window switches
   // the display to that mode as it appears.
   // Resizable: a window manager may resize or maximise it, and the picture follows the
@@ -155,7 +228,18 @@ int openWindow(int width, int height, int fullscreen) {
   SDL_GL_MakeCurrent(window, glContext);
   SDL_GL_SetSwapInterval(1);          // vsync where the driver offers it; no error otherwise
   SDL_ShowCursor(SDL_DISABLE);
+  watchDisplayAgain();
   return 1;
+}
+
+void closeWindow() {
+  if (glContext) SDL_GL_DeleteContext(glContext);
+  // A fullscreen window gives the display its own mode back as it goes.
+  if (window) SDL_DestroyWindow(window);
+  glContext = nullptr;
+  window = nullptr;
+  if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  videoStarted = 0;
 }
 
 void presentWindow() {

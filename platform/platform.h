@@ -10,9 +10,25 @@
 int askYesNo(const char* caption, const char* text);                // 1 for Yes (Return), 0 for No (Escape)
 void showMessageBox(const char* caption, const char* text, int warning); // one OK button; warning icon if non-zero
 
+// The display. startVideo starts SDL's video on the display the environment names: SDL's
+// offscreen and dummy drivers only where SDL_VIDEODRIVER asks for them. 1 on success (also
+// when already started); 0 when there is no display, with platformError() saying why on
+// one line ("DISPLAY is unset", "no X server answers at DISPLAY=:5", ...). openWindow
+// starts it when needed.
+int startVideo();
+// From now on, when the connection to the X server breaks (the server ended, the display
+// went away) at any moment, in a message box or a frame: one line on stderr,
+// "<program>: the display went away (...)", and the process ends at once with exitCode,
+// without exit handlers. Without this call Xlib's own handler stays (its message, exit 1).
+// Does nothing in a build without Xlib.
+void exitWhenDisplayGoes(const char* program, int exitCode);
+
 // Display mode and window.
 void requestFullscreenMode(int width, int height, int bitsPerPixel); // the next window opens in this mode
 int openWindow(int width, int height, int fullscreen);  // window at (0, 0), no decorations, GL context current; 1 on success
+// Deletes the GL context and the window, which gives a fullscreen display its own mode
+// back, and quits SDL's video; a later openWindow starts again.
+void closeWindow();
 void presentWindow();                                    // swap the buffers of the window
 void* glProcAddress(const char* name);                   // extension entry point by name, or null
 int glExtensionAvailable(const char* name);              // 1 if the current context offers the extension
