@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
   loadAssets();
   if (showOptions.exact) setExactPath(true);
   fastTailReady();   // builds the fast tail's program now, not in the first frame
-  startMusic(dataPath("maronekt-mix6.mp3"));
+  if (!startMusic(dataPath("maronekt-mix6.mp3")) && musicDeviceError()[0])
+    std::fprintf(stderr, "show: no sound device (%s): playing silent\n", musicDeviceError());
   startPlayback();
 
   while (!stopFlag) {

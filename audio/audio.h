@@ -12,6 +12,9 @@ extern MusicStream* musicStream;      // the playing stream, or null
 extern unsigned char bassEnvelope[BASS_ENVELOPE_SIZE];
 
 int startMusic(const char* path);     // 1 when the stream is playing, 0 on any failure
+// Why the last startMusic found no sound device, on one line (SDL's reason), or "" when the
+// device opened (or was not tried): the show then plays silent.
+const char* musicDeviceError();
 int stopMusic();                      // closes the stream; 1 when none was open
 // Closes the stream and the device and quits SDL's audio: the sound layer as at start
 // (soundReady 0), so that a later startMusic opens a device again. The show keeps its

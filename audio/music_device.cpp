@@ -7,6 +7,11 @@
 #include <SDL2/SDL.h>
 
 #include <atomic>
+#include <cstdio>
+
+#ifdef SHOW_HAS_ALSA
+#include <alsa/asoundlib.h>
+#endif
 
 #include "audio/audio.h"
 
@@ -77,9 +82,31 @@ int heardWindow(float* mono) {
   return 0;
 }
 
-// Initialises SDL's audio and opens the device, paused; 1 on success.
-static int openAudioDevice() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) return 0;
+static char deviceError[256];         // why the last opening failed, "" when it did not
+
+static void noteDeviceError() {
+  std::snprintf(deviceError, sizeof deviceError, "%s", SDL_GetError());
+  for (char* c = deviceError; *c; ++c)
+    if (*c == '\n' || *c == '\r') *c = ' ';
+  if (!deviceError[0]) std::snprintf(deviceError, sizeof deviceError, "no reason given");
+}
+
+const char* musicDeviceError() { return deviceError; }
+
+#ifdef SHOW_HAS_ALSA
+// ALSA's library writes a line to stderr for each step of its configuration that finds no
+// card; SDL's own error already says that the device could not be opened. Quiet while the
+// device is looked for, ALSA's own handler again afterwards.
+static void quietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// Initialises SDL's audio and opens the device, paused; 1 on success, else 0 with the reason
+// in deviceError.
+static int findAudioDevice() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
+    noteDeviceError();
+    return 0;
+  }
   SDL_AudioSpec want{}, have{};
   want.freq = MUSIC_RATE;
   want.format = AUDIO_F32SYS;
@@ -90,12 +117,25 @@ static int openAudioDevice() {
   // always sees 44100 Hz stereo float in buffers of DEVICE_BUFFER_FRAMES.
   SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
+    noteDeviceError();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return 0;
   }
   audioDevice = device;
   deviceBufferFrames = have.samples > 0 ? have.samples : DEVICE_BUFFER_FRAMES;
   return 1;
+}
+
+static int openAudioDevice() {
+  deviceError[0] = 0;
+#ifdef SHOW_HAS_ALSA
+  snd_lib_error_set_handler(quietAlsaError);
+#endif
+  int opened = findAudioDevice();
+#ifdef SHOW_HAS_ALSA
+  snd_lib_error_set_handler(nullptr);
+#endif
+  return opened;
 }
 
 // Detaches the stream from the callback, then releases its decoder.
@@ -202,6 +242,7 @@ void closeMusicDevice() {
   audioDevice = 0;
   soundReady = 0;
   deviceBufferFrames = 0;
+  deviceError[0] = 0;
   playSequence.store(0);
   playFrames.store(0);
   playStamp.store(0);

@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  libsdl2-dev libx11-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
+  libsdl2-dev libx11-dev libasound2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
   libmpg123-dev libfftw3-dev libmp3lame-dev lame
   libfreetype-dev fonts-dejavu-core libpng-dev
   libgtest-dev libbenchmark-dev
