@@ -2,6 +2,10 @@
 // window of mono samples, where mono is the mean of the left and right channels. The plan
 // and its buffers are made once, on the first call; later calls allocate nothing.
 // Owns: the FFT plan, its buffers and the window.
+#ifdef _WIN32
+// mingw's <cmath> names M_PI only on request in strict C++ mode.
+#define _USE_MATH_DEFINES
+#endif
 #include <fftw3.h>
 
 #include <cmath>
