@@ -60,6 +60,7 @@ static bool serverHungUp() {
 static void crashed(int number) {
   if (serverHungUp()) endForLostDisplay();
   sigaction(number, number == SIGSEGV ? &previousSegv : &previousBus, nullptr);
+  raise(number);                      // for a signal that was sent rather than a fault
 }
 
 void exitWhenDisplayGoes(const char* program, int exitCode) {
@@ -72,10 +73,6 @@ void exitWhenDisplayGoes(const char* program, int exitCode) {
   XSetIOErrorHandler(connectionBroke);
   if (watching) return;
   watching = 1;
-  if (display && display[0]) {
-    sentinel = XOpenDisplay(nullptr);
-    sentinelFd = sentinel ? ConnectionNumber(sentinel) : -1;
-  }
   signal(SIGPIPE, SIG_IGN);
   struct sigaction action {};
   action.sa_handler = crashed;
@@ -85,7 +82,16 @@ void exitWhenDisplayGoes(const char* program, int exitCode) {
 }
 
 void watchDisplayAgain() {
-  if (watching) XSetIOErrorHandler(connectionBroke);
+  if (!watching) return;
+  XSetIOErrorHandler(connectionBroke);
+  // Opened once SDL has its own connection: Xlib is set up by then as SDL wants it.
+  static int sentinelTried;
+  const char* display = std::getenv("DISPLAY");
+  if (!sentinelTried && display && display[0]) {
+    sentinelTried = 1;
+    sentinel = XOpenDisplay(nullptr);
+    sentinelFd = sentinel ? ConnectionNumber(sentinel) : -1;
+  }
 }
 
 #else
