@@ -9,10 +9,11 @@
 # beside its entry and renamed into place only when complete: an entry that exists is whole.
 #
 # One line per step on stdout; the compilers' output goes to build-windows/build.log.
-# Usage: scripts/build-windows.sh [cmake --build arguments, e.g. --target show]
+# Usage: scripts/build-windows.sh [target...]   (default: show; capture is the other one)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
+TARGETS=("${@:-show}")
 
 TRIPLET=x86_64-w64-mingw32
 OUT=$ROOT/build-windows
@@ -280,7 +281,9 @@ configure_show() {
     "-DSHOW_WINDOWS_PREFIXES=$(IFS=';'; echo "${PREFIXES[*]}")"
 }
 step "configure build-windows/" configure_show
-step "compile" nice -n 19 cmake --build "$OUT" -j"$JOBS" "$@"
+for target in "${TARGETS[@]}"; do
+  step "compile $target" nice -n 19 cmake --build "$OUT" -j"$JOBS" --target "$target"
+done
 
 for exe in "$OUT"/show.exe "$OUT"/tools/*/*.exe; do
   [ -e "$exe" ] || continue
