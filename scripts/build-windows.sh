@@ -24,16 +24,28 @@ JOBS=$(nproc)
 mkdir -p "$OUT" "$CACHE"
 : >"$LOG"
 
-# A temporary folder being built, removed on failure or interruption.
+# A temporary folder being built, removed on failure or interruption, and the process group
+# of the step that runs.
 WORK=""
+CHILD=""
 cleanup() { [ -n "$WORK" ] && rm -rf "$WORK"; WORK=""; }
 fail() {
   echo "build-windows: $1 (see $LOG)" >&2
   cleanup
   exit 1
 }
-trap 'echo; echo "build-windows: interrupted" >&2; cleanup; exit 130' INT
-trap 'echo "build-windows: terminated" >&2; cleanup; exit 143' TERM
+# SIGINT and SIGTERM end the step at once, remove what it left half-built and exit with
+# 128 + the signal's number; the cache keeps only whole entries.
+stop() {
+  if [ -n "$CHILD" ]; then
+    kill -TERM -- "-$CHILD" 2>/dev/null || true
+    wait "$CHILD" 2>/dev/null || true
+  fi
+  cleanup
+  exit $((128 + $1))
+}
+trap 'echo; echo "build-windows: interrupted" >&2; stop 2' INT
+trap 'echo; echo "build-windows: terminated" >&2; stop 15' TERM
 
 # step "text" command...: one line on stdout, the command's output in the log.
 step() {
@@ -41,10 +53,16 @@ step() {
   printf '%s ... ' "$text"
   echo "=== $text" >>"$LOG"
   local start=$SECONDS status=0
-  # A subshell of its own with -e in force (a command tested by "if" would run without it).
-  set +e
-  (set -e; "$@") >>"$LOG" 2>&1
+  # A subshell with -e in force (a command tested by "if" would run without it), in a
+  # process group of its own (job control on while it starts), waited for so that a signal
+  # is handled at once.
+  set +e -m
+  (set -e; "$@") >>"$LOG" 2>&1 &
+  CHILD=$!
+  set +m
+  wait "$CHILD"
   status=$?
+  CHILD=""
   set -e
   if [ "$status" -eq 0 ]; then
     echo "ok ($((SECONDS - start)) s)"
