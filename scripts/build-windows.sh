@@ -238,9 +238,13 @@ recipe_libpng1_6() {
     autotools_build "$1"
 }
 recipe_freetype() {
-  # The contact sheet's lettering is all the tools ask of it: no compressed or colour fonts.
-  PKG_CONFIG_LIBDIR="$1/lib/pkgconfig" autotools_build "$1" \
-    --without-zlib --without-bzip2 --without-png --without-harfbuzz --without-brotli
+  # The contact sheet's lettering is all the tools ask of it: no colour fonts. The zlib is
+  # the cache's (FreeType's own copy would clash with it in one program), and its .pc file
+  # names it among the libraries to link, not only for --static, since a program may name
+  # FreeType after libpng and zlib.
+  PKG_CONFIG_LIBDIR="$ZLIB_PREFIX/lib/pkgconfig" autotools_build "$1" \
+    --with-zlib=yes --without-bzip2 --without-png --without-harfbuzz --without-brotli
+  sed -i 's/^Requires:.*/Requires: zlib/; s/^Requires.private:.*//' "$1/lib/pkgconfig/freetype2.pc"
 }
 
 # library <source package> <recipe revision> <variable for its prefix>: sets the variable to
@@ -287,16 +291,23 @@ find "$LIBS" -mindepth 1 -maxdepth 1 -name '.build-*' -mmin +240 -exec rm -rf {}
 
 library zlib 1 ZLIB_PREFIX
 library libpng1.6 1 PNG_PREFIX
-library freetype 1 FREETYPE_PREFIX
+library freetype 2 FREETYPE_PREFIX
 library mpg123 2 MPG123_PREFIX
 library fftw3 1 FFTW_PREFIX
 library libsdl2 1 SDL2_PREFIX
 
 # --- the show -----------------------------------------------------------------------------
 configure_show() {
-  cmake -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
+  local prefixes fresh=()
+  prefixes=$(IFS=';'; echo "${PREFIXES[*]}")
+  # CMake keeps what pkg-config found: other library prefixes need a fresh configuration.
+  if [ -f "$OUT/CMakeCache.txt" ] &&
+     ! grep -qxF "SHOW_WINDOWS_PREFIXES:STRING=$prefixes" "$OUT/CMakeCache.txt"; then
+    fresh=(--fresh)
+  fi
+  cmake "${fresh[@]}" -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    "-DSHOW_WINDOWS_PREFIXES=$(IFS=';'; echo "${PREFIXES[*]}")"
+    "-DSHOW_WINDOWS_PREFIXES=$prefixes"
 }
 step "configure build-windows/" configure_show
 for target in "${TARGETS[@]}"; do
