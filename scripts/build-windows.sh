@@ -86,7 +86,7 @@ as_root() {
 # --- Debian packages -----------------------------------------------------------------------
 PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  binutils-mingw-w64-x86-64 cmake make pkg-config dpkg-dev xz-utils
+  binutils-mingw-w64-x86-64 cmake make pkg-config dpkg-dev xz-utils bzip2
   wine64
 )
 install_packages() {
