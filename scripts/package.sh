@@ -1,0 +1,291 @@
+#!/usr/bin/env bash
+# Makes the two releases into dist/:
+#   dist/show-windows-x86_64.zip   show.exe, capture.exe, the data folder and README.txt
+#   dist/show_<version>_<arch>.deb  /usr/bin/show, /usr/bin/show-capture and the data set in
+#                                   /usr/share/show/data, which the installed programs find
+#                                   from any folder
+# It builds what they need: data/ (scripts/build.sh make-data) when it is missing or stale,
+# the Linux programs in build-package/ (Release, the installed data folder compiled in) and
+# the Windows programs in build-windows/ (scripts/build-windows.sh). The version is
+# packaging/version, then "+git<commit date>.<short hash>" of HEAD.
+#
+# Usage: scripts/package.sh [--no-capture-exe] [--check]
+#   --no-capture-exe  make the zip without capture.exe (said on every run) when it cannot
+#                     be built; without it a capture.exe that does not build is a failure
+#   --check           build nothing: only check the files already in dist/ (the programs,
+#                     README.txt and the data set in the zip; the files, the data folder
+#                     compiled into the show and a Depends line in the package)
+#
+# One line per step; the steps' own output goes to build-package/package.log. A failing
+# step names itself in one line and the script exits 1; SIGINT or SIGTERM ends the running
+# step, removes what was half-written and exits 128 + the signal. dist/ only ever holds
+# whole files: each is written under a temporary name and renamed when complete.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+DIST=$ROOT/dist
+BUILD=$ROOT/build-package
+LOG=$BUILD/package.log
+INSTALLED_DATA=/usr/share/show/data
+ZIP_NAME=show-windows-x86_64.zip
+ZIP_TOP=show-windows-x86_64
+
+with_capture_exe=1
+check_only=0
+for arg in "$@"; do
+  case $arg in
+    --no-capture-exe) with_capture_exe=0 ;;
+    --check) check_only=1 ;;
+    --help)
+      sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"
+      exit 0
+      ;;
+    *) echo "package: unknown argument '$arg' (scripts/package.sh --help)" >&2; exit 2 ;;
+  esac
+done
+
+mkdir -p "$BUILD" "$DIST"
+: >"$LOG"
+
+# Files being written (removed on failure or interruption) and the running step's process
+# group.
+TEMPORARY=()
+CHILD=""
+cleanup() {
+  local f
+  for f in "${TEMPORARY[@]}"; do rm -rf "$f"; done
+  TEMPORARY=()
+}
+HINT=""
+fail() {
+  echo "package: $1 (see ${LOG#"$ROOT"/})$HINT" >&2
+  cleanup
+  exit 1
+}
+stop() {
+  if [ -n "$CHILD" ]; then
+    kill -TERM -- "-$CHILD" 2>/dev/null || true
+    wait "$CHILD" 2>/dev/null || true
+  fi
+  cleanup
+  exit $((128 + $1))
+}
+trap 'echo; echo "package: interrupted" >&2; stop 2' INT
+trap 'echo; echo "package: terminated" >&2; stop 15' TERM
+
+# step "text" command...: one line on stdout, the command's output in the log. The command
+# runs with -e in a process group of its own, so that a signal ends it at once.
+step() {
+  local text=$1; shift
+  printf '%s ... ' "$text"
+  echo "=== $text" >>"$LOG"
+  local start=$SECONDS status=0
+  set +e -m
+  (set -e; "$@") >>"$LOG" 2>&1 &
+  CHILD=$!
+  set +m
+  wait "$CHILD"
+  status=$?
+  CHILD=""
+  set -e
+  if [ "$status" -eq 0 ]; then
+    echo "ok ($((SECONDS - start)) s)"
+  else
+    echo "failed ($((SECONDS - start)) s)"
+    fail "$text failed: $(tail -n 1 "$LOG")"
+  fi
+}
+
+# --- the checks (also the last step of a build) ---------------------------------------------
+# The package: its name, a Depends line naming the libraries the show links, the programs,
+# the copyright file, the whole data set (every file of data/ where there is one here, else
+# at least the soundtrack) and the installed data folder compiled into the show.
+check_deb() {
+  local debs=("$DIST"/show_*.deb)
+  [ -f "${debs[0]}" ] || { echo "no dist/show_*.deb"; return 1; }
+  [ "${#debs[@]}" -eq 1 ] || { echo "more than one dist/show_*.deb: ${debs[*]}"; return 1; }
+  local deb=${debs[0]}
+  dpkg-deb --info "$deb"
+  [ "$(dpkg-deb --field "$deb" Package)" = show ] || { echo "the package is not named show"; return 1; }
+  local depends library
+  depends=$(dpkg-deb --field "$deb" Depends)
+  [ -n "$depends" ] || { echo "no Depends line"; return 1; }
+  for library in libc6 libsdl2 libmpg123 libfftw3-single libgl1 libx11 libasound2; do
+    [[ $depends == *"$library"* ]] || { echo "Depends lacks $library: $depends"; return 1; }
+  done
+  local contents file
+  contents=$(dpkg-deb --contents "$deb" | awk '{ print $NF }')
+  for file in ./usr/bin/show ./usr/bin/show-capture ./usr/share/doc/show/copyright \
+              ".$INSTALLED_DATA/maronekt-mix6.mp3"; do
+    grep -qxF "$file" <<<"$contents" || { echo "the package lacks $file"; return 1; }
+  done
+  if [ -d data ]; then
+    for file in data/*; do
+      grep -qxF ".$INSTALLED_DATA/${file#data/}" <<<"$contents" ||
+        { echo "the package lacks $INSTALLED_DATA/${file#data/}"; return 1; }
+    done
+  fi
+  local program count
+  for program in show show-capture; do
+    # grep -c reads to the end: tar is not cut off by a closed pipe.
+    count=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/bin/$program" |
+            grep -caF "$INSTALLED_DATA" || true)
+    [ "${count:-0}" -gt 0 ] ||
+      { echo "usr/bin/$program does not know $INSTALLED_DATA (built without SHOW_INSTALLED_DATA_DIR)"; return 1; }
+  done
+  echo "$deb: $(grep -c "^.$INSTALLED_DATA/." <<<"$contents") data files, Depends: $depends"
+}
+
+# The zip: one folder holding show.exe, capture.exe (unless left out on request), README.txt
+# with Windows line endings and the data set.
+check_zip() {
+  local zip=$DIST/$ZIP_NAME
+  [ -f "$zip" ] || { echo "no dist/$ZIP_NAME"; return 1; }
+  local contents file
+  contents=$(cmake -E tar tf "$zip")
+  local wanted=("$ZIP_TOP/show.exe" "$ZIP_TOP/README.txt" "$ZIP_TOP/data/maronekt-mix6.mp3")
+  [ "$with_capture_exe" = 1 ] && wanted+=("$ZIP_TOP/capture.exe")
+  if [ -d data ]; then
+    for file in data/*; do wanted+=("$ZIP_TOP/$file"); done
+  fi
+  for file in "${wanted[@]}"; do
+    grep -qxF "$file" <<<"$contents" || { echo "the zip lacks $file"; return 1; }
+  done
+  local readme
+  readme=$(mktemp -d)
+  (cd "$readme" && cmake -E tar xf "$zip" "$ZIP_TOP/README.txt")
+  if grep -q $'[^\r]$' "$readme/$ZIP_TOP/README.txt"; then
+    rm -rf "$readme"
+    echo "README.txt has lines without Windows line endings"
+    return 1
+  fi
+  rm -rf "$readme"
+  echo "$zip: $(wc -l <<<"$contents") entries"
+}
+
+if [ "$check_only" = 1 ]; then
+  step "check dist/$ZIP_NAME" check_zip
+  step "check dist/show_*.deb" check_deb
+  exit 0
+fi
+
+# --- what the releases hold -----------------------------------------------------------------
+missing=$(./scripts/deps.sh --missing)
+if [ -n "$missing" ]; then
+  step "Debian packages: $missing" ./scripts/deps.sh
+fi
+for tool in dpkg-deb dpkg-shlibdeps strip; do
+  command -v "$tool" >/dev/null || fail "no $tool (scripts/deps.sh installs it)"
+done
+
+generator=build/tools/make-data/make-data
+if [ ! -x "$generator" ] || ./scripts/generate-data.sh --needed "$generator" data; then
+  step "data set into data/ (scripts/build.sh make-data)" ./scripts/build.sh make-data
+fi
+
+step "configure build-package/ (Release, data in $INSTALLED_DATA)" \
+  cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DSHOW_BENCH=OFF \
+  -DSHOW_INSTALLED_DATA_DIR="$INSTALLED_DATA"
+step "compile show and capture in build-package/" \
+  nice -n 19 cmake --build "$BUILD" -j"$(nproc)" --target show capture
+
+windows_targets=(show)
+[ "$with_capture_exe" = 1 ] && windows_targets+=(capture)
+[ "$with_capture_exe" = 1 ] && HINT="; --no-capture-exe makes the zip without capture.exe"
+step "Windows programs: ${windows_targets[*]} (scripts/build-windows.sh)" \
+  ./scripts/build-windows.sh "${windows_targets[@]}"
+HINT=""
+if [ "$with_capture_exe" = 0 ]; then
+  echo "package: WARNING: $ZIP_NAME is made WITHOUT capture.exe (--no-capture-exe)" >&2
+fi
+
+# Reproducible archives: every file dated at HEAD's commit.
+commit_time=$(git log -1 --format=%ct)
+export SOURCE_DATE_EPOCH=$commit_time
+version="$(tr -d '[:space:]' <packaging/version)+git$(TZ=UTC0 git log -1 --date=format-local:%Y%m%d --format=%cd).$(git rev-parse --short=8 HEAD)"
+arch=$(dpkg --print-architecture)
+
+# Data files are the generated ones only (not the .generated mark).
+copy_data() {
+  mkdir -p "$1"
+  cp -p data/* "$1"/
+  chmod 0755 "$1"
+  chmod 0644 "$1"/*
+}
+
+make_zip() {
+  local stage=$BUILD/zip
+  rm -rf "$stage"
+  mkdir -p "$stage/$ZIP_TOP"
+  cp build-windows/show.exe "$stage/$ZIP_TOP/"
+  if [ "$with_capture_exe" = 1 ]; then
+    cp build-windows/tools/capture/capture.exe "$stage/$ZIP_TOP/"
+  fi
+  sed 's/\r*$/\r/' packaging/README.txt >"$stage/$ZIP_TOP/README.txt"
+  copy_data "$stage/$ZIP_TOP/data"
+  (cd "$stage" && cmake -E tar cf "$DIST/.$ZIP_NAME.part" --format=zip \
+     --mtime="$(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S UTC')" "$ZIP_TOP")
+  mv -f "$DIST/.$ZIP_NAME.part" "$DIST/$ZIP_NAME"
+  rm -rf "$stage"
+}
+TEMPORARY=("$DIST/.$ZIP_NAME.part")
+step "dist/$ZIP_NAME" make_zip
+
+deb_name=show_${version}_${arch}.deb
+make_deb() {
+  local root=$BUILD/deb
+  rm -rf "$root"
+  install -d -m 0755 "$root/DEBIAN" "$root/usr/bin" "$root/usr/share/doc/show"
+  install -m 0755 -s "$BUILD/show" "$root/usr/bin/show"
+  install -m 0755 -s "$BUILD/tools/capture/capture" "$root/usr/bin/show-capture"
+  install -m 0644 packaging/copyright "$root/usr/share/doc/show/copyright"
+  copy_data "$root$INSTALLED_DATA"
+  find "$root" -type d -exec chmod 0755 {} +
+
+  # The libraries' packages as the programs link them (dpkg-shlibdeps wants a debian/control
+  # beside it: one of two lines, in a folder of its own).
+  local shlibs=$BUILD/shlibdeps depends
+  rm -rf "$shlibs"
+  mkdir -p "$shlibs/debian"
+  printf 'Source: show\n\nPackage: show\nArchitecture: any\n' >"$shlibs/debian/control"
+  (cd "$shlibs" && dpkg-shlibdeps -O "$root/usr/bin/show" "$root/usr/bin/show-capture") \
+    >"$shlibs/substvars"
+  depends=$(sed -n 's/^shlibs:Depends=//p' "$shlibs/substvars")
+  [ -n "$depends" ] || { echo "dpkg-shlibdeps gave no dependencies"; return 1; }
+  # SDL opens libGL.so.1 (the window's GLX context) and libEGL.so.1 (the offscreen driver
+  # of show-capture) at run time, out of dpkg-shlibdeps' sight; their packages bring Mesa's
+  # drivers, the software renderer among them.
+  depends+=", libgl1, libegl1"
+  rm -rf "$shlibs"
+
+  local maintainer size
+  maintainer="$(git config user.name || echo show) <$(git config user.email || echo show@localhost)>"
+  size=$(du -sk --exclude=DEBIAN "$root" | cut -f1)
+  # Plain text replacement (a Depends line may hold "|"; no "&" patterns).
+  local control
+  shopt -u patsub_replacement 2>/dev/null || true
+  control=$(<packaging/control.in)
+  control=${control//@VERSION@/$version}
+  control=${control//@ARCH@/$arch}
+  control=${control//@MAINTAINER@/$maintainer}
+  control=${control//@SIZE@/$size}
+  control=${control//@DEPENDS@/$depends}
+  printf '%s\n' "$control" >"$root/DEBIAN/control"
+  (cd "$root" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) \
+    >"$root/DEBIAN/md5sums"
+  chmod 0644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"
+
+  dpkg-deb --root-owner-group -Zxz --build "$root" "$DIST/.$deb_name.part"
+  # The new package replaces the older ones, so that dist/show_*.deb names one file.
+  rm -f "$DIST"/show_*.deb
+  mv -f "$DIST/.$deb_name.part" "$DIST/$deb_name"
+  rm -rf "$root"
+}
+TEMPORARY=("$DIST/.$deb_name.part" "$BUILD/deb")
+step "dist/$deb_name" make_deb
+TEMPORARY=()
+
+step "check dist/$ZIP_NAME" check_zip
+step "check dist/$deb_name" check_deb
+echo "dist/$ZIP_NAME: $(($(stat -c %s "$DIST/$ZIP_NAME") / 1024)) KiB;" \
+  "dist/$deb_name: $(($(stat -c %s "$DIST/$deb_name") / 1024)) KiB"
