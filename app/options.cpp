@@ -23,7 +23,8 @@ const char* const SHOW_USAGE =
     "  --exact       draw every pass of the frame tail as written, not the faster one-pass\n"
     "                tail (as SHOW_EXACT=1 does)\n"
     "  --help        print this and exit\n"
-    "With no arguments the show asks \"Fullscreen?\" and reads data/ in the working directory.\n";
+    "With no arguments the show asks \"Fullscreen?\" and reads data/ in the working directory\n"
+    "(where there is none, data/ beside the program).\n";
 
 // A bad value: what is wrong on one line, then the usage.
 static OptionsResult badValue(const char* problem, const char* value) {
