@@ -15,6 +15,7 @@ static SDL_GLContext glContext;
 static int fullscreenWidth, fullscreenHeight, fullscreenBits;
 static int escapePressed;             // latched by event pumping, cleared by escapeKeyState
 static int videoStarted;              // SDL's video and events are up, on a display
+static int windowHidden;              // the window is never shown (requestHiddenWindow)
 static char lastError[512];
 
 // Keeps "what: SDL's reason" on one line for the caller's one-line message.
@@ -186,6 +187,8 @@ static int setRequestedMode(SDL_Window* w) {
   return 0;
 }
 
+void requestHiddenWindow(int hidden) { windowHidden = hidden ? 1 : 0; }
+
 int openWindow(int width, int height, int fullscreen) {
   if (!startVideo()) return 0;
   lastError[0] = 0;
@@ -224,7 +227,7 @@ int openWindow(int width, int height, int fullscreen) {
     }
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
-  SDL_ShowWindow(window);
+  if (!windowHidden) SDL_ShowWindow(window);
   SDL_GL_MakeCurrent(window, glContext);
   SDL_GL_SetSwapInterval(1);          // vsync where the driver offers it; no error otherwise
   SDL_ShowCursor(SDL_DISABLE);

@@ -26,6 +26,9 @@ void exitWhenDisplayGoes(const char* program, int exitCode);
 // Display mode and window.
 void requestFullscreenMode(int width, int height, int bitsPerPixel); // the next window opens in this mode
 int openWindow(int width, int height, int fullscreen);  // window at (0, 0), no decorations, GL context current; 1 on success
+// 1: the windows opened from now on are never shown (a GL context where SDL has no offscreen
+// driver: the capture tool on Windows); 0, as at the start: they are shown.
+void requestHiddenWindow(int hidden);
 // Deletes the GL context and the window, which gives a fullscreen display its own mode
 // back, and quits SDL's video; a later openWindow starts again.
 void closeWindow();

@@ -7,12 +7,17 @@
 #include FT_FREETYPE_H
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,7 +26,9 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height) {
   size_t row = (size_t)width * 3;
@@ -29,19 +36,64 @@ void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, 
     std::memcpy(upright + (size_t)y * row, bottomUp + (size_t)(height - 1 - y) * row, row);
 }
 
+#ifdef _WIN32
+// Where CreateProcess finds a program by its bare name, the folders of PATH (';' between
+// them), with each of PATHEXT's endings.
+bool commandExists(const char* name) {
+  const char* path = std::getenv("PATH");
+  const char* endings = std::getenv("PATHEXT");
+  std::string pathList = path ? path : "", endingList = endings && *endings ? endings : ".COM;.EXE;.BAT;.CMD";
+  auto split = [](const std::string& list) {
+    std::vector<std::string> parts;
+    size_t begin = 0;
+    while (begin <= list.size()) {
+      size_t end = list.find(';', begin);
+      if (end == std::string::npos) end = list.size();
+      std::string part = list.substr(begin, end - begin);
+      if (part.size() >= 2 && part.front() == '"' && part.back() == '"') part = part.substr(1, part.size() - 2);
+      if (!part.empty()) parts.push_back(part);
+      begin = end + 1;
+    }
+    return parts;
+  };
+  std::error_code error;
+  for (const std::string& folder : split(pathList))
+    for (const std::string& ending : split(endingList))
+      if (std::filesystem::is_regular_file(std::filesystem::path(folder) / (std::string(name) + ending), error))
+        return true;
+  return false;
+}
+
+// The room left to this user on the file system that holds `place` (a folder); false when
+// it cannot be found out.
+static bool freeRoom(const std::filesystem::path& place, unsigned long long* room) {
+  std::error_code error;
+  std::filesystem::space_info space = std::filesystem::space(place, error);
+  if (error) return false;
+  *room = space.available;
+  return true;
+}
+#else
 bool commandExists(const char* name) {
   std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
 }
+
+static bool freeRoom(const std::filesystem::path& place, unsigned long long* room) {
+  struct statvfs disk {};
+  if (statvfs(place.c_str(), &disk) != 0) return false;
+  *room = (unsigned long long)disk.f_bavail * disk.f_frsize;
+  return true;
+}
+#endif
 
 bool diskFull(const std::string& path) {
   std::filesystem::path place(path);
   std::error_code error;
   if (!std::filesystem::is_directory(place, error)) place = place.parent_path();
   if (place.empty()) place = ".";
-  struct statvfs disk {};
-  return statvfs(place.c_str(), &disk) == 0 &&
-         (unsigned long long)disk.f_bavail * disk.f_frsize < 4ull * FRAME_WIDTH * FRAME_HEIGHT;
+  unsigned long long room = 0;
+  return freeRoom(place, &room) && room < 4ull * FRAME_WIDTH * FRAME_HEIGHT;
 }
 
 namespace {
@@ -49,6 +101,106 @@ namespace {
 long videoProcess = -1;     // the encoding ffmpeg, -1 while none runs
 int ffmpegMessages = -1;    // its standard error: a temporary file, already unlinked
 
+#ifdef _WIN32
+// A file that vanishes with its last handle (ffmpeg's copy included); -1 when none can be made.
+int anonymousFile() {
+  char folder[MAX_PATH + 1], name[MAX_PATH + 1];
+  DWORD length = GetTempPathA(sizeof folder, folder);
+  if (length == 0 || length > sizeof folder || GetTempFileNameA(folder, "cap", 0, name) == 0) return -1;
+  int fd = _open(name, _O_RDWR | _O_BINARY | _O_TEMPORARY | _O_NOINHERIT);
+  if (fd < 0) DeleteFileA(name);
+  return fd;
+}
+
+// One argument as the C runtime's command-line parser reads it back: in quotes where it
+// has a space, a tab or a quote (or is empty), each quote escaped, and the backslashes
+// before a quote or the closing quote doubled.
+std::string quoteArgument(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, '\\');
+  return quoted + "\"";
+}
+
+// An inheritable copy of a C runtime descriptor's handle, or of a standard handle.
+HANDLE inheritableCopy(HANDLE handle) {
+  HANDLE copy = nullptr;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS))
+    return nullptr;
+  return copy;
+}
+
+HANDLE descriptorHandle(int fd, DWORD standard) {
+  return fd >= 0 ? (HANDLE)_get_osfhandle(fd) : GetStdHandle(standard);
+}
+
+// The one place that starts a process, and the one that waits for it. Starts `args` (the
+// program found on PATH) with `input` as its standard input and `messages` as its standard
+// error (-1: the capture's own), in a process group of its own and without the capture's
+// console, so that neither the console's Ctrl-C and Ctrl-Break nor its closing reach it:
+// the capture ends it by closing its input. Only the three standard handles are inherited
+// (every descriptor of the capture's own is made without inheritance). The process handle,
+// which Windows keeps within 32 bits, or -1.
+long startProcess(const std::vector<std::string>& args, int input, int messages) {
+  std::string commandLine;
+  for (const std::string& arg : args) {
+    if (!commandLine.empty()) commandLine += ' ';
+    commandLine += quoteArgument(arg);
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = inheritableCopy(descriptorHandle(input, STD_INPUT_HANDLE));
+  startup.hStdOutput = inheritableCopy(GetStdHandle(STD_OUTPUT_HANDLE));
+  startup.hStdError = inheritableCopy(descriptorHandle(messages, STD_ERROR_HANDLE));
+  PROCESS_INFORMATION process{};
+  BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+    if (handle) CloseHandle(handle);
+  if (!started) return -1;
+  CloseHandle(process.hThread);
+  return (long)(intptr_t)process.hProcess;
+}
+
+// Its exit code once it has ended; -1 when it was ended by an exception (a crash) or cannot
+// be waited for.
+int waitProcess(long process) {
+  HANDLE handle = (HANDLE)(intptr_t)process;
+  DWORD code = 0;
+  bool ended = WaitForSingleObject(handle, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(handle, &code);
+  CloseHandle(handle);
+  return ended && code < 0xC0000000u ? (int)code : -1;
+}
+
+// The frames' pipe: neither end inherited (ffmpeg gets its own copy of the reading end).
+bool makePipe(int ends[2]) { return _pipe(ends, 1 << 20, _O_BINARY | _O_NOINHERIT) == 0; }
+
+// Up to `size` bytes of `fd` from `offset`.
+long readAt(int fd, char* text, size_t size, long long offset) {
+  if (_lseeki64(fd, offset, SEEK_SET) < 0) return -1;
+  return _read(fd, text, (unsigned)size);
+}
+
+// The messages file emptied; ffmpeg's copy of the handle shares its position, set back to 0.
+bool emptyFile(int fd) { return _chsize(fd, 0) == 0 && _lseeki64(fd, 0, SEEK_SET) == 0; }
+
+// Windows' rename does not replace a file: MoveFileEx does.
+bool replaceFile(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+#else
 // A file that vanishes with its last descriptor; -1 when none can be made.
 int anonymousFile() {
   const char* folder = std::getenv("TMPDIR");
@@ -98,6 +250,15 @@ int waitProcess(long process) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool makePipe(int ends[2]) { return pipe2(ends, O_CLOEXEC) == 0; }
+
+long readAt(int fd, char* text, size_t size, long long offset) { return pread(fd, text, size, (off_t)offset); }
+
+bool emptyFile(int fd) { return ftruncate(fd, 0) == 0; }
+
+bool replaceFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+#endif
+
 // ffmpeg names files through its protocols: "file:" keeps a name with a colon a plain file.
 std::string ffmpegFile(const std::string& path) { return "file:" + path; }
 
@@ -124,7 +285,7 @@ FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPa
                            "-movflags", "+frag_keyframe+delay_moov+default_base_moof",
                            "-frag_duration", "1000000", ffmpegFile(path)});
   int frames[2];
-  if (pipe2(frames, O_CLOEXEC) != 0) return nullptr;
+  if (!makePipe(frames)) return nullptr;
   if (ffmpegMessages < 0) ffmpegMessages = anonymousFile();
   videoProcess = startProcess(args, frames[0], ffmpegMessages);
   close(frames[0]);
@@ -147,10 +308,11 @@ bool closeVideoPipe(FILE* pipe) {
 
 std::string videoEncoderLastLine() {
   if (ffmpegMessages < 0) return "";
-  off_t size = lseek(ffmpegMessages, 0, SEEK_END);
-  if (size <= 0) return "";
+  struct stat file {};
+  if (fstat(ffmpegMessages, &file) != 0 || file.st_size <= 0) return "";
+  long long size = file.st_size;
   std::string text((size_t)(size < 65536 ? size : 65536), '\0');
-  ssize_t got = pread(ffmpegMessages, text.data(), text.size(), size - (off_t)text.size());
+  long got = readAt(ffmpegMessages, text.data(), text.size(), size - (long long)text.size());
   text.resize(got > 0 ? (size_t)got : 0);
   // The last line that says something; ffmpeg's closing summary says only that it failed.
   std::string last;
@@ -170,11 +332,10 @@ std::string finishVideo(const std::string& path) {
   struct stat file {};
   if (stat(path.c_str(), &file) != 0) return "it cannot be read";
   std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  struct statvfs disk {};
-  if (statvfs(folder.empty() ? "." : folder.c_str(), &disk) == 0) {
+  unsigned long long room = 0;
+  if (freeRoom(folder.empty() ? std::filesystem::path(".") : folder, &room)) {
     // The copy, a little more for the index moved to the front, and room to spare.
     unsigned long long needed = (unsigned long long)file.st_size + file.st_size / 50 + (1u << 20);
-    unsigned long long room = (unsigned long long)disk.f_bavail * disk.f_frsize;
     if (room < needed) {
       char reason[128];
       std::snprintf(reason, sizeof reason, "its final pass needs %.1f MB free beside it, %.1f MB are",
@@ -184,7 +345,7 @@ std::string finishVideo(const std::string& path) {
   }
   std::string temporary = path + ".remux" + std::filesystem::path(path).extension().string();
   if (ffmpegMessages < 0) ffmpegMessages = anonymousFile();
-  if (ffmpegMessages >= 0 && ftruncate(ffmpegMessages, 0) != 0) return "its messages cannot be kept";
+  if (ffmpegMessages >= 0 && !emptyFile(ffmpegMessages)) return "its messages cannot be kept";
   // The timestamps copied as they are: the sound starts before the picture by its encoder's
   // delay, and a copy that made them start at 0 would move the whole picture by that.
   long process = startProcess({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i", ffmpegFile(path),
@@ -197,7 +358,7 @@ std::string finishVideo(const std::string& path) {
     std::string line = videoEncoderLastLine();
     return "its final pass failed" + (line.empty() ? std::string() : ": " + line);
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (!replaceFile(temporary, path)) {
     std::remove(temporary.c_str());
     return "the finished copy could not replace it";
   }

@@ -22,11 +22,17 @@
 //
 // SIGINT and SIGTERM stop the run after the frame in progress: what is queued is written,
 // the video finished, and the exit status is 128 + the signal's number. SIGPIPE is ignored,
-// so that an ffmpeg that stops shows as a failed write, said in one line.
+// so that an ffmpeg that stops shows as a failed write, said in one line. On Windows the
+// console's Ctrl-C does what SIGINT does, and Ctrl-Break and closing the console what
+// SIGTERM does; frames are drawn in a hidden window there, into the offscreen picture, since
+// SDL has no offscreen driver on Windows.
 #include <SDL2/SDL.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -65,7 +71,12 @@ static const char* const HELP =
     "  --exact        every pass of the frame tail, PNG files and video at their slower settings\n"
     "  --data DIR     read the data set from DIR instead of data/\n"
     "  --help         this text\n"
+#ifdef _WIN32
+    "Ctrl-C, Ctrl-Break or closing the console stops after the frame in progress and keeps\n"
+    "what was made.\n"
+#else
     "Ctrl-C or SIGTERM stops after the frame in progress and keeps what was made.\n"
+#endif
     "Exit status: 0 done, 1 failed, 2 bad command line, 3 no data set, 128 + N stopped by signal N.\n";
 static const char* const SOUNDTRACK = "maronekt-mix6.mp3";
 
@@ -86,6 +97,25 @@ static void onStopSignal(int number) {
   if (!stopSignal) stopSignal = number;
 }
 
+#ifdef _WIN32
+// The console's events come on a thread of their own. Ctrl-C stops the run as SIGINT does,
+// Ctrl-Break as SIGTERM does. Closing the console (or logging off, shutting down) ends the
+// process as soon as the handler returns, a few seconds at most after the event: the handler
+// waits there while the main loop finishes its files, and main's own exit (128 + SIGTERM)
+// ends the process with the waiting handler in it.
+static BOOL WINAPI onConsoleEvent(DWORD event) {
+  onStopSignal(event == CTRL_C_EVENT ? SIGINT : SIGTERM);
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) Sleep(INFINITE);
+  return TRUE;
+}
+
+static void catchStopSignals() { SetConsoleCtrlHandler(onConsoleEvent, TRUE); }
+
+// The C runtime's environment, which getenv reads, and the process's, which SDL reads: both.
+static void setEnvironment(const char* name, const char* value, bool replace) {
+  if (replace || !std::getenv(name)) _putenv_s(name, value);
+}
+#else
 // SIGINT and SIGTERM end the run after the frame in progress; a signal ignored when the
 // capture started (a background job of a shell without job control, nohup) stays ignored.
 // Writes are restarted after the handler, so no write is cut short by it.
@@ -102,6 +132,20 @@ static void catchStopSignals() {
     sigaction(number, &action, nullptr);
   }
   signal(SIGPIPE, SIG_IGN);
+}
+
+static void setEnvironment(const char* name, const char* value, bool replace) {
+  setenv(name, value, replace ? 1 : 0);
+}
+#endif
+
+// A folder that files can be made in. Windows' access() knows no execute right.
+static bool canWriteInto(const char* folder) {
+#ifdef _WIN32
+  return access(folder, W_OK) == 0;
+#else
+  return access(folder, W_OK | X_OK) == 0;
+#endif
 }
 
 static int fail(const std::string& message) {
@@ -169,7 +213,7 @@ static bool writable(const std::string& path) {
   if (stat(path.c_str(), &info) == 0) return !S_ISDIR(info.st_mode) && access(path.c_str(), W_OK) == 0;
   std::string parent = std::filesystem::path(path).parent_path().string();
   const char* folder = parent.empty() ? "." : parent.c_str();
-  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
+  return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && canWriteInto(folder);
 }
 
 static int32_t frameElapsed(long k, int fps) { return (int32_t)std::lround(k * 1000.0 / fps); }
@@ -286,7 +330,7 @@ int main(int argc, char** argv) {
     bool existed = std::filesystem::is_directory(options.pngDir, error);
     if (!existed) madePngDir = std::filesystem::create_directories(options.pngDir, error);
     if (error || !std::filesystem::is_directory(options.pngDir, error) ||
-        access(options.pngDir.c_str(), W_OK | X_OK) != 0)
+        !canWriteInto(options.pngDir.c_str()))
       return fail("cannot write into '" + options.pngDir + "'");
   }
   // A run that ends before its first frame leaves no folder it made.
@@ -300,8 +344,16 @@ int main(int argc, char** argv) {
     }
 
   catchStopSignals();
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("SDL_AUDIODRIVER", "dummy", 0);
+#ifdef _WIN32
+  // No offscreen driver: a window that is never shown, and the frames drawn into the
+  // offscreen picture, since the pixels of a hidden window are not guaranteed.
+  setEnvironment("SDL_VIDEODRIVER", "windows", false);
+  setEnvironment("SHOW_FBO", "1", true);
+  requestHiddenWindow(1);
+#else
+  setEnvironment("SDL_VIDEODRIVER", "offscreen", false);
+#endif
+  setEnvironment("SDL_AUDIODRIVER", "dummy", false);
   if (!createDisplay(0)) {
     std::fprintf(stderr, "capture: cannot make an offscreen OpenGL context (%s)\n", platformError());
     dropPngDir();
