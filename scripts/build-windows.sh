@@ -9,11 +9,12 @@
 # beside its entry and renamed into place only when complete: an entry that exists is whole.
 #
 # One line per step on stdout; the compilers' output goes to build-windows/build.log.
-# Usage: scripts/build-windows.sh [target...]   (default: show; capture is the other one)
+# Usage: scripts/build-windows.sh [target...]   (default: show capture)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-TARGETS=("${@:-show}")
+TARGETS=("$@")
+[ "${#TARGETS[@]}" -gt 0 ] || TARGETS=(show capture)
 
 TRIPLET=x86_64-w64-mingw32
 OUT=$ROOT/build-windows
