@@ -1,7 +1,8 @@
 # Without a display the show does not start: it asks nothing, does not fall back on SDL's
 # invisible offscreen driver, says on one line what DISPLAY is (unset, or naming no server)
 # and where a video comes from, and exits 1. Started where there is no data/ (and with an
-# argument it does not know) it says both, on a line each, and exits 3 before anything else.
+# argument it does not know) it says both, on a line each, and exits 3 before anything else,
+# unless data/ lies beside the program.
 # Its command line is checked before either: --help prints the usage, a known flag with a
 # bad value, or a switch given one, one line and the usage, exit code 2. Without a sound
 # device the show plays silent and says so on one line.
@@ -54,6 +55,17 @@ rc=$?
 sed -n 1p "$err" | grep -q "^show: ignoring unknown argument '--no-such-flag'" || fail "no warning first"
 sed -n 2p "$err" | grep -qF "$(cd "$empty" && pwd -P)/data" || fail "the folder looked in is not named"
 sed -n 2p "$err" | grep -q -- "--data" || fail "--data is not named"
+
+# Where the working directory has no data/, the one beside the program is read (a copy: the
+# program's folder is found with symbolic links resolved); --data still wins over it.
+mkdir "$empty/bin" && cp "$BUILD_DIR/show" "$empty/bin/show" && ln -s "$PWD/data" "$empty/bin/data"
+(cd "$empty" && no_display bin/show --window >/dev/null 2>"$err")
+rc=$?
+[ "$rc" -eq 1 ] || fail "data/ beside the program: exit code $rc, expected 1 (no display)"
+grep -q "^show: no display" "$err" || fail "data/ beside the program is not read"
+(cd "$empty" && no_display bin/show --data nowhere >/dev/null 2>"$err")
+rc=$?
+[ "$rc" -eq 3 ] || fail "--data nowhere beside data/: exit code $rc, expected 3"
 
 out=$(no_display "$BUILD_DIR/show" --help 2>"$err")
 rc=$?
