@@ -115,7 +115,13 @@ window_geometry() {
 expect_fullscreen_window() {
   local win geometry screen
   win=$(wait_window '\("show"' 60) || fail "the show opened no window"
-  geometry=$(window_geometry "$win")
+  # The window may be found before the server has carried out its resize to the screen.
+  local i
+  for i in $(seq 1 100); do
+    geometry=$(window_geometry "$win")
+    [ "$geometry" = "$1+0+0" ] && break
+    sleep 0.1
+  done
   [ "$geometry" = "$1+0+0" ] || fail "window geometry $geometry, expected $1+0+0"
   screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
   [ "$screen" = "$1" ] || fail "the screen is $screen, expected $1"
