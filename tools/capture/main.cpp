@@ -109,7 +109,12 @@ static BOOL WINAPI onConsoleEvent(DWORD event) {
   return TRUE;
 }
 
-static void catchStopSignals() { SetConsoleCtrlHandler(onConsoleEvent, TRUE); }
+// SDL's own SIGINT handler (the C runtime's, on top of the console's) would be called before
+// this one and take Ctrl-C for itself.
+static void catchStopSignals() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
 
 // The C runtime's environment, which getenv reads, and the process's, which SDL reads: both.
 static void setEnvironment(const char* name, const char* value, bool replace) {
