@@ -181,7 +181,7 @@ TEST(MusicDevice, SeekAndPauseFollowTheDecodedStream) {
   const char* soundtrack = "data/maronekt-mix6.mp3";
   ASSERT_TRUE(std::ifstream(soundtrack).good()) << "no generated soundtrack in data/";
   const int32_t T = 96250;            // scene 8: hats and snares, never silent for long
-  const long seekFrame = (long)T * 44100 / 1000 + 2 * DEVICE_BUFFER_FRAMES;
+  const long seekFrame = (long)((int64_t)T * 44100 / 1000) + 2 * DEVICE_BUFFER_FRAMES;
   Mp3Decoder straight;
   ASSERT_EQ(openMp3(straight, soundtrack), 1);
   std::vector<float> music(2 * (size_t)(seekFrame + 3 * 44100));
@@ -191,7 +191,7 @@ TEST(MusicDevice, SeekAndPauseFollowTheDecodedStream) {
   // hears, which moves on in real time from the jump.
   auto straightLevel = [&](long late) {
     float window[SPECTRUM_WINDOW], spectrum[SPECTRUM_BINS];
-    long end = (long)T * 44100 / 1000 + late;
+    long end = (long)((int64_t)T * 44100 / 1000) + late;
     for (int n = 0; n < SPECTRUM_WINDOW; ++n) {
       long i = end - SPECTRUM_WINDOW + n;
       window[n] = 0.5f * (music[2 * i] + music[2 * i + 1]);

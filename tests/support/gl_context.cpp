@@ -10,8 +10,16 @@
 bool openTestGlContext(std::string* why) {
   static int state;                   // 0 not tried, 1 open, -1 failed
   if (state == 0) {
+#ifdef _WIN32
+    // No offscreen driver with GL: the show's own window, never shown; the frames are
+    // drawn into the offscreen picture, whose pixels a hidden window cannot lose.
+    setenv("SHOW_FBO", "1", 0);
+    requestHiddenWindow(1);
+    state = createDisplay(0) ? 1 : -1;
+#else
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     state = createDisplay(0) ? 1 : -1;
+#endif
   }
   if (state < 0 && why) *why = platformError();
   return state > 0;
