@@ -56,9 +56,13 @@ if [ -n "$missing" ] || [ ! -x build/tools/capture/capture ] || [ ! -f data/maro
   echo "the Linux capture and data/ are needed: ./scripts/build.sh make-data capture"
   ./scripts/build.sh make-data capture || die "./scripts/build.sh make-data capture failed"
 fi
-scripts/build-windows.sh show test_mesh test_texture test_audio || die "the Windows build failed"
+# Without capture.exe when it does not build: its check is then skipped.
 CAPTURE_BUILT=1
-scripts/build-windows.sh capture >/dev/null 2>&1 || CAPTURE_BUILT=0
+if ! scripts/build-windows.sh show capture test_mesh test_texture test_audio; then
+  CAPTURE_BUILT=0
+  echo "the Windows build without capture.exe:"
+  scripts/build-windows.sh show test_mesh test_texture test_audio || die "the Windows build failed"
+fi
 echo "built in $((SECONDS - start)) s"
 
 [ -n "$WINE" ] && [ -x "$WINE" ] || die "no wine64"
