@@ -25,53 +25,11 @@ JOBS=$(nproc)
 mkdir -p "$OUT" "$CACHE"
 : >"$LOG"
 
-# A temporary folder being built, removed on failure or interruption, and the process group
-# of the step that runs.
+# A temporary folder being built, removed on failure or interruption.
 WORK=""
-CHILD=""
 cleanup() { [ -n "$WORK" ] && rm -rf "$WORK"; WORK=""; }
-fail() {
-  echo "build-windows: $1 (see $LOG)" >&2
-  cleanup
-  exit 1
-}
-# SIGINT and SIGTERM end the step at once, remove what it left half-built and exit with
-# 128 + the signal's number; the cache keeps only whole entries.
-stop() {
-  if [ -n "$CHILD" ]; then
-    kill -TERM -- "-$CHILD" 2>/dev/null || true
-    wait "$CHILD" 2>/dev/null || true
-  fi
-  cleanup
-  exit $((128 + $1))
-}
-trap 'echo; echo "build-windows: interrupted" >&2; stop 2' INT
-trap 'echo; echo "build-windows: terminated" >&2; stop 15' TERM
-
-# step "text" command...: one line on stdout, the command's output in the log.
-step() {
-  local text=$1; shift
-  printf '%s ... ' "$text"
-  echo "=== $text" >>"$LOG"
-  local start=$SECONDS status=0
-  # A subshell with -e in force (a command tested by "if" would run without it), in a
-  # process group of its own (job control on while it starts), waited for so that a signal
-  # is handled at once.
-  set +e -m
-  (set -e; "$@") >>"$LOG" 2>&1 &
-  CHILD=$!
-  set +m
-  wait "$CHILD"
-  status=$?
-  CHILD=""
-  set -e
-  if [ "$status" -eq 0 ]; then
-    echo "ok ($((SECONDS - start)) s)"
-  else
-    echo "failed ($((SECONDS - start)) s)"
-    fail "$text failed"
-  fi
-}
+STEP_NAME=build-windows
+source "$ROOT/scripts/lib/steps.bash"
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then

@@ -47,54 +47,15 @@ done
 mkdir -p "$BUILD" "$DIST"
 : >"$LOG"
 
-# Files being written (removed on failure or interruption) and the running step's process
-# group.
+# Files being written, removed on failure or interruption.
 TEMPORARY=()
-CHILD=""
 cleanup() {
   local f
   for f in "${TEMPORARY[@]}"; do rm -rf "$f"; done
   TEMPORARY=()
 }
-HINT=""
-fail() {
-  echo "package: $1 (see ${LOG#"$ROOT"/})$HINT" >&2
-  cleanup
-  exit 1
-}
-stop() {
-  if [ -n "$CHILD" ]; then
-    kill -TERM -- "-$CHILD" 2>/dev/null || true
-    wait "$CHILD" 2>/dev/null || true
-  fi
-  cleanup
-  exit $((128 + $1))
-}
-trap 'echo; echo "package: interrupted" >&2; stop 2' INT
-trap 'echo; echo "package: terminated" >&2; stop 15' TERM
-
-# step "text" command...: one line on stdout, the command's output in the log. The command
-# runs with -e in a process group of its own, so that a signal ends it at once.
-step() {
-  local text=$1; shift
-  printf '%s ... ' "$text"
-  echo "=== $text" >>"$LOG"
-  local start=$SECONDS status=0
-  set +e -m
-  (set -e; "$@") >>"$LOG" 2>&1 &
-  CHILD=$!
-  set +m
-  wait "$CHILD"
-  status=$?
-  CHILD=""
-  set -e
-  if [ "$status" -eq 0 ]; then
-    echo "ok ($((SECONDS - start)) s)"
-  else
-    echo "failed ($((SECONDS - start)) s)"
-    fail "$text failed: $(tail -n 1 "$LOG")"
-  fi
-}
+STEP_NAME=package
+source "$ROOT/scripts/lib/steps.bash"
 
 # --- the checks (also the last step of a build) ---------------------------------------------
 # The package: its name, a Depends line naming the libraries the show links, the programs,
