@@ -14,6 +14,27 @@ unsigned char* frameGrabPixels;
 bool frameGrabOnly;
 bool frameGrabFilled;
 static int windowWidth = SCREEN_WIDTH, windowHeight = SCREEN_HEIGHT;
+static int screenW = SCREEN_WIDTH, screenH = SCREEN_HEIGHT;
+
+int screenWidth() { return screenW; }
+int screenHeight() { return screenH; }
+
+void fitScreenSize(int frameWidth, int frameHeight, int* width, int* height) {
+  int k = frameWidth / 4 < frameHeight / 3 ? frameWidth / 4 : frameHeight / 3;
+  if (k < MIN_SCREEN_K) k = MIN_SCREEN_K;
+  if (k > MAX_SCREEN_K) k = MAX_SCREEN_K;
+  *width = 4 * k;
+  *height = 3 * k;
+}
+
+int setScreenSize(int width, int height) {
+  if (width <= 0 || height <= 0) {
+    width = SCREEN_WIDTH;
+    height = SCREEN_HEIGHT;
+  }
+  fitScreenSize(width, height, &screenW, &screenH);
+  return screenW == width && screenH == height;
+}
 
 void requestWindowSize(int width, int height) {
   windowWidth = width > 0 && height > 0 ? width : SCREEN_WIDTH;

@@ -7,6 +7,26 @@ constexpr int32_t SHOW_LENGTH_MS = 184000;
 constexpr int SCREEN_WIDTH = 1024;
 constexpr int SCREEN_HEIGHT = 768;
 
+// The screen: the 4:3 picture every pass draws, chosen once at start and kept for the run,
+// 1024x768 unless the command line asks for another output frame. Every layer reads it here.
+//
+// Sizes. A picture is 4k x 3k pixels for a whole k from MIN_SCREEN_K to MAX_SCREEN_K
+// (320x240 to 4096x3072), so that the glow capture, two thirds of its height, is the whole
+// 4k x 2k. For an output frame (a video's size, a window, a display) the picture is the
+// largest of these that fits: k = min(width / 4, height / 3), rounded down, then kept within
+// the limits; it sits centred in the frame with black bars on the other sides.
+constexpr int MIN_SCREEN_K = 80, MAX_SCREEN_K = 1024;
+int screenWidth();                    // the picture's width in pixels (1024 by default)
+int screenHeight();                   // and its height (768)
+// The picture for an output frame of frameWidth x frameHeight, by the rule above.
+void fitScreenSize(int frameWidth, int frameHeight, int* width, int* height);
+// Sets the screen to the picture that fits width x height (the rule above; 1024x768 for 0, 0).
+// Where a GL context is current, the driver's limits are checked too: a size it cannot make
+// (texture, viewport or framebuffer limits, or a glow capture whose sides are not powers of
+// two on a driver that needs them) gives one line on stderr and the nearest size that works.
+// Returns 1 when the size set is the one asked for.
+int setScreenSize(int width, int height);
+
 int createDisplay(int fullscreen);    // window at (0, 0) with a current GL context; 1 on success
 // The one explicit end of the display, on every ordinary exit once the window is open: the
 // offscreen picture, the GL context and the window go, the display's own mode comes back
