@@ -15,10 +15,18 @@ struct GlowLevelPicture {
   int32_t width, height;
 };
 
-// Writes the finished frame (1024 x 768) into `out` from the screen `picture` and the glow
-// levels as texels, sampled as the blended passes sample them: linear, repeating across,
-// black beyond the top and bottom rows. `border` holds the border as it lands on a white
-// screen (null: no border); `fadeKeep` is 255 minus the fade veil's alpha byte. Every alpha
-// byte of `out` is 255. `out` may be `picture`.
-void composeFrame(const unsigned char* picture, const GlowLevelPicture levels[COMPOSITE_GLOW_LEVELS],
+// Writes the finished frame, screenWidth() x screenHeight(), into `out` from the screen
+// `picture` and the glow levels as texels, sampled as the blended passes sample them over the
+// whole screen: linear, at the pixels' centres, repeating across, black beyond the top and
+// bottom rows. Any level sizes from 1 x 1 texel to 4096 x 256 are taken, whole or not in
+// their ratio to the screen. `border` holds the border as it lands on a white screen (null:
+// no border); `fadeKeep` is 255 minus the fade veil's alpha byte. Every alpha byte of `out`
+// is 255. `out` may be `picture`. False, with nothing written, for a screen or level outside
+// those sizes, a null picture or output, or when the memory for the magnified rows (about
+// 2 x 8 bytes a screen pixel across for each level row) cannot be had.
+bool composeFrame(const unsigned char* picture, const GlowLevelPicture levels[COMPOSITE_GLOW_LEVELS],
                   const unsigned char* border, int32_t fadeKeep, unsigned char* out);
+
+// Frees the magnified rows composeFrame keeps between frames; the next call allocates them
+// again. Safe to call at any time, any number of times.
+void releaseProcessorComposite();
