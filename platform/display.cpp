@@ -4,6 +4,9 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <SDL2/SDL.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,13 +30,64 @@ void fitScreenSize(int frameWidth, int frameHeight, int* width, int* height) {
   *height = 3 * k;
 }
 
+static void choosePicture();
+
+// Whether the current context can draw a 4k x 3k picture: its glow capture and offscreen
+// picture as textures, viewports and renderbuffers; sides that are powers of two where the
+// driver knows no other textures. Null when it can, else why not.
+static const char* driverRefuses(int k) {
+  GLint textureMost = 0, viewportMost[2] = {0, 0}, renderbufferMost = 1 << 30;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureMost);
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportMost);
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferMost);   // unknown without framebuffer objects
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  const char* version = (const char*)glGetString(GL_VERSION);
+  bool anySize = (version && version[0] >= '2' && version[0] <= '9') ||
+                 glExtensionAvailable("GL_ARB_texture_non_power_of_two");
+  if (4 * k > textureMost) return "larger than its largest texture";
+  if (4 * k > viewportMost[0] || 3 * k > viewportMost[1]) return "larger than its largest viewport";
+  if (4 * k > renderbufferMost || 3 * k > renderbufferMost) return "larger than its largest framebuffer";
+  if (!anySize && (k & (k - 1)) != 0) return "its textures' sides must be powers of two";
+  return nullptr;
+}
+
 int setScreenSize(int width, int height) {
   if (width <= 0 || height <= 0) {
     width = SCREEN_WIDTH;
     height = SCREEN_HEIGHT;
   }
-  fitScreenSize(width, height, &screenW, &screenH);
-  return screenW == width && screenH == height;
+  int fitWidth = 0, fitHeight = 0;
+  fitScreenSize(width, height, &fitWidth, &fitHeight);
+  int k = fitWidth / 4;
+  if (SDL_GL_GetCurrentContext()) {
+    // The nearest size that works: the largest below, else the smallest above.
+    const char* why = driverRefuses(k);
+    int best = k;
+    for (int down = k; why && down >= MIN_SCREEN_K && best == k; --down)
+      if (!driverRefuses(down)) best = down;
+    for (int up = k + 1; why && up <= MAX_SCREEN_K && best == k; ++up)
+      if (!driverRefuses(up)) best = up;
+    if (why) {
+      std::fprintf(stderr, "a %dx%d picture is beyond this OpenGL driver (%s): drawing %dx%d\n", fitWidth,
+                   fitHeight, why, 4 * best, 3 * best);
+      std::fflush(stderr);
+      k = best;
+    }
+  }
+  screenW = 4 * k;
+  screenH = 3 * k;
+  if (SDL_GL_GetCurrentContext()) {
+    choosePicture();
+    glViewport(0, 0, screenW, screenH);
+  }
+  return screenW == fitWidth && screenH == fitHeight;
+}
+
+void fitScreenToDrawable() {
+  int width = 0, height = 0;
+  drawableSize(&width, &height);
+  if (width > 0 && height > 0) setScreenSize(width, height);
 }
 
 void requestWindowSize(int width, int height) {
@@ -47,26 +101,36 @@ void requestWindowSize(int width, int height) {
 // so only this keeps the pixels, and the capture tool's output, unchanged. At any other
 // size they go into the offscreen picture, which swapFrame scales into the window.
 // SHOW_FBO=0 never uses the picture, SHOW_FBO=1 always does.
-static int pictureChoice;             // 0 by the drawable's size, -1 never, 1 always
+enum PictureChoice { PictureBySize, PictureNever, PictureAlways };
+static PictureChoice pictureChoice;
 static int pictureFailed;             // no framebuffer object could be made: not tried again
+static int pictureWidth, pictureHeight;   // the size the offscreen picture was opened at
 
 static void choosePicture() {
   int width = 0, height = 0;
   drawableSize(&width, &height);
-  bool wanted = pictureChoice > 0 || (pictureChoice == 0 && (width != SCREEN_WIDTH || height != SCREEN_HEIGHT));
-  if (wanted && !offscreenPictureOpen() && !pictureFailed)
-    pictureFailed = !openOffscreenPicture(SCREEN_WIDTH, SCREEN_HEIGHT);
-  else if (!wanted && offscreenPictureOpen())
+  bool wanted = pictureChoice == PictureAlways ||
+                (pictureChoice == PictureBySize && (width != screenW || height != screenH));
+  bool resized = offscreenPictureOpen() && (pictureWidth != screenW || pictureHeight != screenH);
+  if (wanted && (!offscreenPictureOpen() || resized) && !pictureFailed) {
+    pictureFailed = !openOffscreenPicture(screenW, screenH);
+    pictureWidth = screenW;
+    pictureHeight = screenH;
+  } else if ((!wanted || resized) && offscreenPictureOpen()) {
     closeOffscreenPicture();
+  }
 }
 
 int createDisplay(int fullscreen) {
   if (!openWindow(windowWidth, windowHeight, fullscreen)) return 0;
   const char* choice = std::getenv("SHOW_FBO");
-  pictureChoice = !choice || !choice[0] ? 0 : std::strcmp(choice, "0") == 0 ? -1 : 1;
+  pictureChoice = !choice || !choice[0]            ? PictureBySize
+                  : std::strcmp(choice, "0") == 0 ? PictureNever
+                                                  : PictureAlways;
   pictureFailed = 0;
+  setScreenSize(screenW, screenH);    // within what this driver can make
   choosePicture();
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, screenW, screenH);
   return 1;
 }
 
@@ -80,7 +144,7 @@ void swapFrame() {
   if (frameGrabPixels && !frameGrabFilled) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(offscreenPictureOpen() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
-    glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, frameGrabPixels);
+    glReadPixels(0, 0, screenW, screenH, GL_RGB, GL_UNSIGNED_BYTE, frameGrabPixels);
   }
   frameGrabFilled = false;
   presentOffscreenPicture();
@@ -102,7 +166,12 @@ void presentHeldFrame() {
   presentWindow();
 }
 
+static int drawingHeld;
+
+void holdDrawing(int held) { drawingHeld = held ? 1 : 0; }
+
 void clearColorBuffer(int r, int g, int b) {
+  if (drawingHeld) return;
   // Each byte times 1/256, so 255 gives 0.99609375 rather than 1.0.
   glClearColor((r & 0xFF) * 0.00390625f, (g & 0xFF) * 0.00390625f, (b & 0xFF) * 0.00390625f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
@@ -112,4 +181,6 @@ void clearColorBufferPacked(int rgb) {
   clearColorBuffer(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
-void clearDepthBuffer() { glClear(GL_DEPTH_BUFFER_BIT); }
+void clearDepthBuffer() {
+  if (!drawingHeld) glClear(GL_DEPTH_BUFFER_BIT);
+}

@@ -24,8 +24,11 @@ void fitScreenSize(int frameWidth, int frameHeight, int* width, int* height);
 // Where a GL context is current, the driver's limits are checked too: a size it cannot make
 // (texture, viewport or framebuffer limits, or a glow capture whose sides are not powers of
 // two on a driver that needs them) gives one line on stderr and the nearest size that works.
-// Returns 1 when the size set is the one asked for.
+// Returns 1 when the size set is the fit asked for. With a window open the offscreen picture
+// follows at once (see swapFrame) and the viewport is the new screen.
 int setScreenSize(int width, int height);
+// The screen that fits the window's drawable now, as setScreenSize sets it.
+void fitScreenToDrawable();
 
 int createDisplay(int fullscreen);    // window at (0, 0) with a current GL context; 1 on success
 // The one explicit end of the display, on every ordinary exit once the window is open: the
@@ -38,6 +41,9 @@ void presentHeldFrame();              // show the last frame again (while paused
 void clearColorBuffer(int r, int g, int b);   // low byte of each, times 1/256; clears colour
 void clearColorBufferPacked(int rgb);         // red in the low byte, then green, then blue
 void clearDepthBuffer();                      // depth only
+// 1: the clears above do nothing until holdDrawing(0), so that scene scripts can be run for
+// the state they leave alone (the time jump) without touching any framebuffer.
+void holdDrawing(int held);
 
 // Frame grab for offline capture: while non-null, swapFrame first reads the finished frame
 // (1024x768, RGB, bottom row first, as glReadPixels gives it) into this block.

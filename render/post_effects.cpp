@@ -1,12 +1,16 @@
-// Post effects on the finished frame: the 1024x512 capture of the render queue, the glow
-// chain of seven halved copies, the glow overlay, the tinted veil and the row jitter.
+// Post effects on the finished frame: the capture of the render queue into the top two
+// thirds' worth of rows, the glow chain of seven smaller copies, the glow overlay, the tinted
+// veil and the row jitter. Every pass is drawn in the screen pass's 1024x768 units over
+// viewports of the picture's own size (platform/display.h), so it covers any picture.
 // Owns glowTargets, glowTargetsReady, sceneCaptured, effectsSeed, rowOffset, gridCoord and
-// the zero image the targets start from.
+// the size the targets were made for.
+#include <cstdlib>
+
 #include "platform/display.h"
 #include "render/render_internal.h"
 
-// The screen in pixels, as vertex positions of the pixel-space screen pass.
-constexpr float SCREEN_W = float(SCREEN_WIDTH), SCREEN_H = float(SCREEN_HEIGHT);
+// The screen in the screen pass's units, as vertex positions.
+constexpr float SCREEN_W = 1024.0f, SCREEN_H = 768.0f;
 
 #ifndef GL_CLAMP
 #define GL_CLAMP 0x2900
@@ -19,34 +23,78 @@ int32_t effectsSeed;
 float rowOffset[129];
 float gridCoord[129];
 
-static unsigned char zeroPixels[1024 * 1024 * 3];
+static int targetsWidth, targetsHeight;   // the screen the targets were made for
+
+void glowLevelSize(int level, int* width, int* height) {
+  if (level <= 0) {
+    *width = screenWidth();
+    *height = screenHeight() * 2 / 3;
+  } else {
+    *width = GLOW_LEVEL1_WIDTH >> (level - 1);
+    *height = GLOW_LEVEL1_HEIGHT >> (level - 1);
+  }
+}
 
 void beginEffectsFrame(int32_t elapsedMs) {
   effectsSeed = elapsedMs;
   sceneCaptured = false;
 }
 
+// Each target starts black, at its level's size; the capture and the chain give each its
+// image anew every frame.
 void createGlowTargets() {
+  int width = 0, height = 0;
+  glowLevelSize(0, &width, &height);
+  unsigned char* black = (unsigned char*)std::calloc((size_t)width * height, 3);
   for (int i = 0; i < 8; ++i) {
-    GLsizei size = 1024 >> i;
+    glowLevelSize(i, &width, &height);
     glGenTextures(1, &glowTargets[i]);
     glBindTexture(GL_TEXTURE_2D, glowTargets[i]);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, zeroPixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
   }
+  std::free(black);
+  targetsWidth = screenWidth();
+  targetsHeight = screenHeight();
   glowTargetsReady = true;
+}
+
+void releaseGlowTargets() {
+  if (glowTargetsReady) glDeleteTextures(8, glowTargets);
+  for (GLuint& name : glowTargets) name = 0;
+  glowTargetsReady = false;
 }
 
 void captureScene() {
   if (sceneCaptured) return;
-  glViewport(0, 0, 1024, 512);
+  int width = 0, height = 0;
+  glowLevelSize(0, &width, &height);
+  glViewport(0, 0, width, height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   drawRenderQueue();
   glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, 1024, 512, 0);
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
+  glViewport(0, 0, screenWidth(), screenHeight());
   sceneCaptured = true;
+}
+
+// Draws `source` over a width x height corner and copies the corner into `target`.
+static void reduceInto(GLuint source, GLuint target, int width, int height) {
+  glViewport(0, 0, width, height);
+  glBindTexture(GL_TEXTURE_2D, source);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex3f(0.0f, 0.0f, 0.0f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex3f(SCREEN_W, 0.0f, 0.0f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex3f(SCREEN_W, SCREEN_H, 0.0f);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex3f(0.0f, SCREEN_H, 0.0f);
+  glEnd();
+  glBindTexture(GL_TEXTURE_2D, target);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
 }
 
 void buildGlowChain() {
@@ -56,31 +104,31 @@ void buildGlowChain() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glColor3ubv(white);
-  GLsizei w = 512, h = 256;
-  for (int i = 1; i < 8; ++i) {
-    glViewport(0, 0, w, h);
-    glBindTexture(GL_TEXTURE_2D, glowTargets[i - 1]);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(SCREEN_W, 0.0f, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(SCREEN_W, SCREEN_H, 0.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, SCREEN_H, 0.0f);
-    glEnd();
-    glBindTexture(GL_TEXTURE_2D, glowTargets[i]);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, w, h, 0);
-    w >>= 1;
-    h >>= 1;
+  // A capture more than twice level 1's width is halved first, in level 1's target, until it
+  // is not: a linear sample then falls at most every other texel, so none is skipped.
+  int width = 0, height = 0, firstWidth = 0, firstHeight = 0;
+  glowLevelSize(0, &width, &height);
+  glowLevelSize(1, &firstWidth, &firstHeight);
+  GLuint source = glowTargets[0];
+  while (width > 2 * firstWidth) {
+    width /= 2;
+    height /= 2;
+    reduceInto(source, glowTargets[1], width, height);
+    source = glowTargets[1];
   }
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  for (int i = 1; i < 8; ++i) {
+    glowLevelSize(i, &width, &height);
+    reduceInto(source, glowTargets[i], width, height);
+    source = glowTargets[i];
+  }
+  glViewport(0, 0, screenWidth(), screenHeight());
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   endScreenPass();
 }
 
 void prepareGlow() {
+  if (glowTargetsReady && (targetsWidth != screenWidth() || targetsHeight != screenHeight()))
+    releaseGlowTargets();         // the screen changed size: targets of the new one
   if (!glowTargetsReady) createGlowTargets();
   captureScene();
   buildGlowChain();
@@ -111,7 +159,7 @@ void drawGlow(float x0, float y0, float x1, float y1, int32_t alpha, int32_t add
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   else
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, screenWidth(), screenHeight());
   for (int32_t level = first; level <= 7; ++level) {
     colour[3] = (GLubyte)(additive ? a >> 3 : (a * level) / 8);
     glBindTexture(GL_TEXTURE_2D, glowTargets[level]);
@@ -126,7 +174,7 @@ void drawTintedRect(float x0, float y0, float x1, float y1, float r, float g, fl
   beginScreenPass();
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, screenWidth(), screenHeight());
   glBindTexture(GL_TEXTURE_2D, textureName(texture));
   glColor4f(r, g, b, a);
   screenFractionQuad(x0, y0, x1, y1);
@@ -140,7 +188,7 @@ void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t dec
   if (decayChance < 1) decayChance = 1;
   gen::srand((uint32_t)effectsSeed);
   beginScreenPass();
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, screenWidth(), screenHeight());
   glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
 
   int32_t g = 0;
