@@ -11,7 +11,10 @@
 // camera back to their loaded state, then each earlier scene's script once, at the last
 // millisecond the scene clock gives it, and the queue emptied again (the two flags of the
 // queue and the GL state are set and cleared within each frame). The random generators
-// start over: they differ between any two runs anyway.
+// start over: they differ between any two runs anyway. The scripts run with drawing held
+// (scene 4's clears its colour buffer), so the jump calls no GL at all and leaves whatever
+// framebuffer is bound as it was.
+#include "platform/display.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -20,6 +23,7 @@ void jumpShowTo(int32_t elapsed) {
   resetNoiseRandom();
   gen::srand(0);
   setOverrideTexture(-1);   // as at start; scenes 5 and 6 set it before each use
+  holdDrawing(1);
   for (int i = 0; i + 1 < SCENE_TABLE_SIZE; ++i) {
     int32_t start = sceneStartMs(i);
     int32_t last = sceneStartMs(i + 1);              // the clock still gives entry i there
@@ -27,5 +31,6 @@ void jumpShowTo(int32_t elapsed) {
     resetRenderQueue();
     runSceneScript(SceneTable[i].scene, last - start, float(last - start) * 0.0005f);
   }
+  holdDrawing(0);
   resetRenderQueue();
 }

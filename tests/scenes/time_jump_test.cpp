@@ -112,6 +112,15 @@ TEST(TimeJump, ReachesTheStateOfAStraightRun) {
       ADD_FAILURE() << "the state after a jump to " << ms << " ms is not the straight run's";
   }
   EXPECT_EQ(wrong, 0) << "of " << targets.size() << " jumps";
+
+  // The jump draws nothing: scene 4's script clears, but not while jumping past it.
+  glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  jumpShowTo(100000);
+  unsigned char rgba[4] = {};
+  glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  EXPECT_EQ(rgba[0] + 256 * rgba[1] + 65536 * rgba[2], 51 + 256 * 102 + 65536 * 153)
+      << "the jump cleared the framebuffer";
   freeAssets();
 }
 
