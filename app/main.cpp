@@ -22,7 +22,14 @@ int main(int argc, char** argv) {
   playbackOptions = showOptions.playback;
   // Started from the wrong folder nothing could be shown: one line, before any question.
   if (reportMissingDataFolder("show")) return ExitNoDataFolder;
-  requestWindowSize(showOptions.windowWidth, showOptions.windowHeight);
+  // --resolution draws the picture for that frame, in a window of that size unless --size
+  // says otherwise; without it the picture is 1024x768, scaled to whatever shows it.
+  bool resolution = showOptions.frameWidth != 0;
+  if (showOptions.frameWidth > 0) {
+    setScreenSize(showOptions.frameWidth, showOptions.frameHeight);
+    if (showOptions.windowWidth == 0) requestWindowSize(showOptions.frameWidth, showOptions.frameHeight);
+  }
+  if (showOptions.windowWidth > 0) requestWindowSize(showOptions.windowWidth, showOptions.windowHeight);
 
   // The display is looked for before the question is asked: without one there is no show
   // to ask about. From here on a display that goes away ends the show with one line.
@@ -37,14 +44,16 @@ int main(int argc, char** argv) {
 
   int fullscreen = showOptions.fullscreen >= 0 ? showOptions.fullscreen
                                                : (askYesNo("Fullscreen?", nullptr) ? 1 : 0);
-  if (fullscreen) requestFullscreenMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32);
+  // The display switches to 1024x768 for the default picture; a picture drawn for another
+  // screen is shown at the desktop's own resolution.
+  if (fullscreen && !resolution) requestFullscreenMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32);
 
   if (!createDisplay(fullscreen)) {
-    std::fprintf(stderr, "show: cannot open a %dx%d window with an OpenGL context (%s)\n",
-                 SCREEN_WIDTH, SCREEN_HEIGHT, platformError());
+    std::fprintf(stderr, "show: cannot open a window with an OpenGL context (%s)\n", platformError());
     destroyDisplay();
     return ExitNoWindow;
   }
+  if (showOptions.frameWidth < 0) fitScreenToDrawable();
   if (!initGlState()) {
     // initGlState has shown which entry points are missing: without them nothing can be drawn.
     std::fflush(stdout);

@@ -6,15 +6,21 @@
 #include <cstring>
 
 
-ShowOptions showOptions = {-1, 0, 0, nullptr, {0, 0, 0}, 0};
+ShowOptions showOptions = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0};
 
 const char* const SHOW_USAGE =
-    "usage: show [--fullscreen | --window] [--size WxH] [--data DIR] [--from MS | --scene N]\n"
-    "            [--controls] [--loop] [--exact] [--help]\n"
+    "usage: show [--fullscreen | --window] [--size WxH] [--resolution WxH | auto] [--data DIR]\n"
+    "            [--from MS | --scene N] [--controls] [--loop] [--exact] [--help]\n"
     "  --fullscreen  fullscreen without asking (1024x768 where the display has that mode,\n"
-    "                else the desktop's own resolution with the picture scaled)\n"
+    "                else the desktop's own resolution with the picture scaled; with\n"
+    "                --resolution always the desktop's own resolution)\n"
     "  --window      a window without asking\n"
-    "  --size WxH    the window's size in pixels, the picture 4:3 inside (default 1024x768)\n"
+    "  --size WxH    the window's size in pixels, the picture 4:3 inside (default 1024x768,\n"
+    "                or the --resolution given)\n"
+    "  --resolution WxH\n"
+    "                draw the picture for a WxH screen: the largest 4:3 picture that fits\n"
+    "                (1920x1080 gives 1440x1080), up to 4096x3072, instead of 1024x768 scaled;\n"
+    "                auto: for the window's own size at start\n"
     "  --data DIR    read the data set from DIR instead of data/\n"
     "  --from MS     start at MS milliseconds (0 to 183999), sound from the same point\n"
     "  --scene N     start at scene N (1 to 10)\n"
@@ -59,7 +65,7 @@ static bool parseSize(const char* text, int* width, int* height) {
 }
 
 OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
-  *options = {-1, 0, 0, nullptr, {0, 0, 0}, 0};
+  *options = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0};
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* problem = "";
@@ -73,7 +79,7 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
     } else {
       std::snprintf(flag, sizeof flag, "%s", std::strlen(arg) < sizeof flag ? arg : "");
     }
-    bool takesValue = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--data") == 0 ||
+    bool takesValue = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--resolution") == 0 || std::strcmp(flag, "--data") == 0 ||
                       std::strcmp(flag, "--from") == 0 || std::strcmp(flag, "--scene") == 0;
     if (takesValue && !value) {
       if (i + 1 >= argc) return bad(flag, "needs a value", nullptr);
@@ -95,6 +101,14 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
     } else if (std::strcmp(flag, "--size") == 0) {
       if (!parseSize(value, &options->windowWidth, &options->windowHeight))
         return bad(flag, "takes WxH in pixels, each side 1 to 16384 (e.g. 1280x960)", value);
+    } else if (std::strcmp(flag, "--resolution") == 0) {
+      if (std::strcmp(value, "auto") == 0) {
+        options->frameWidth = options->frameHeight = -1;
+      } else if (!parseSize(value, &options->frameWidth, &options->frameHeight) ||
+                 options->frameWidth < 320 || options->frameHeight < 240) {
+        return bad(flag, "takes WxH in pixels, at least 320x240 and each side at most 16384 "
+                         "(e.g. 1920x1080), or auto", value);
+      }
     } else if (std::strcmp(flag, "--data") == 0) {
       if (!value[0]) return bad(flag, "needs a folder", nullptr);
       options->dataFolder = value;

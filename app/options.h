@@ -1,11 +1,14 @@
 // The show's command line, for people and scripts. With no arguments the show asks its
-// question, opens the 1024x768 window and reads data/ in the working directory.
+// question, opens the 1024x768 window, draws the 1024x768 picture and reads data/ in the working directory.
 #pragma once
 #include "app/playback.h"
 
 struct ShowOptions {
   int fullscreen;                     // -1 ask "Fullscreen?", 0 a window, 1 fullscreen
-  int windowWidth, windowHeight;      // the window's size; 0, 0 for 1024x768
+  int windowWidth, windowHeight;      // the window's size; 0, 0 for the default
+  // --resolution: the output frame the picture is drawn for; 0, 0 without the flag (the
+  // 1024x768 picture); -1, -1 for auto (the drawable's fit at start)
+  int frameWidth, frameHeight;
   const char* dataFolder;             // null for "data"
   PlaybackOptions playback;           // --from, --scene, --controls, --loop
   int exact;                          // --exact: every pass of the frame tail as written

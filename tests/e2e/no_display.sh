@@ -72,6 +72,7 @@ rc=$?
 [ "$rc" -eq 0 ] && [ ! -s "$err" ] || fail "--help: exit code $rc"
 case "$out" in "usage: show "*) ;; *) fail "--help printed: $out" ;; esac
 for bad in "--size 0x0" "--size abc" "--size 800x" "--data" "--fullscreen --size" \
+  "--resolution 319x240" "--resolution 1920x" "--resolution Auto" "--resolution=" "--resolution" \
   "--fullscreen=x" "--loop=0" "--controls=off" "--window=" "--exact=1" "--help=x"; do
   # shellcheck disable=SC2086
   no_display "$BUILD_DIR/show" $bad >/dev/null 2>"$err"
