@@ -173,7 +173,9 @@ TEST(CaptureErrors, BadFlagsAndMissingFfmpeg) {
   std::string log = scratchPath("log.txt");
   const char* bad[] = {"--fps 0 --report x.csv", "--fps abc --report x.csv", "--wobble",
                        "--from 5000 --to 1000 --report x.csv", "--png", "",
-                       "--report /nonexistent-folder/r.csv"};
+                       "--report /nonexistent-folder/r.csv", "--resolution 1920 --report x.csv",
+                       "--resolution auto --report x.csv", "--resolution 4000x100 --report x.csv",
+                       "--resolution +1920x1080 --report x.csv", "--resolution 1921x1080 --video x.mp4"};
   for (const char* args : bad) {
     EXPECT_EQ(runCapture(args, log), 2) << args;
     std::string text = readText(log);

@@ -30,10 +30,16 @@
 extern char** environ;
 #endif
 
-void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height) {
-  size_t row = (size_t)width * 3;
-  for (int y = 0; y < height; ++y)
-    std::memcpy(upright + (size_t)y * row, bottomUp + (size_t)(height - 1 - y) * row, row);
+FrameSizes frameSizes = {1024, 768, 1024, 768};
+
+void frameFromPicture(const unsigned char* bottomUp, unsigned char* upright) {
+  const FrameSizes& f = frameSizes;
+  int left = (f.width - f.pictureWidth) / 2, top = (f.height - f.pictureHeight) / 2;
+  size_t frameRow = (size_t)f.width * 3, pictureRow = (size_t)f.pictureWidth * 3;
+  if (left > 0 || top > 0) std::memset(upright, 0, frameRow * f.height);
+  for (int y = 0; y < f.pictureHeight; ++y)
+    std::memcpy(upright + (size_t)(top + y) * frameRow + (size_t)left * 3,
+                bottomUp + (size_t)(f.pictureHeight - 1 - y) * pictureRow, pictureRow);
 }
 
 #ifdef _WIN32
@@ -93,7 +99,7 @@ bool diskFull(const std::string& path) {
   if (!std::filesystem::is_directory(place, error)) place = place.parent_path();
   if (place.empty()) place = ".";
   unsigned long long room = 0;
-  return freeRoom(place, &room) && room < 4ull * FRAME_WIDTH * FRAME_HEIGHT;
+  return freeRoom(place, &room) && room < 4ull * frameSizes.width * frameSizes.height;
 }
 
 namespace {
@@ -268,7 +274,7 @@ FILE* openVideoPipe(const std::string& path, int fps, const std::string& audioPa
                     bool fastEncoder) {
   std::vector<std::string> args = {"ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo",
                                    "-pix_fmt", "rgb24", "-s",
-                                   std::to_string(FRAME_WIDTH) + "x" + std::to_string(FRAME_HEIGHT),
+                                   std::to_string(frameSizes.width) + "x" + std::to_string(frameSizes.height),
                                    "-framerate", std::to_string(fps), "-i", "-"};
   if (!audioPath.empty()) {
     char offset[32];
@@ -365,17 +371,18 @@ std::string finishVideo(const std::string& path) {
   return "";
 }
 
-// Box-filters an upright frame down by an integer factor into `out` at (x0, y0).
+// Box-filters an upright output frame down by an integer factor into `out` at (x0, y0).
 static void shrinkInto(const unsigned char* frame, int factor, unsigned char* out, int outWidth,
                        int x0, int y0) {
-  int w = FRAME_WIDTH / factor, h = FRAME_HEIGHT / factor;
+  const int frameWidth = frameSizes.width;
+  int w = frameWidth / factor, h = frameSizes.height / factor;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
       for (int c = 0; c < 3; ++c) {
         int sum = 0;
         for (int dy = 0; dy < factor; ++dy)
           for (int dx = 0; dx < factor; ++dx)
-            sum += frame[((size_t)(y * factor + dy) * FRAME_WIDTH + x * factor + dx) * 3 + c];
+            sum += frame[((size_t)(y * factor + dy) * frameWidth + x * factor + dx) * 3 + c];
         out[((size_t)(y0 + y) * outWidth + x0 + x) * 3 + c] = (unsigned char)(sum / (factor * factor));
       }
 }
@@ -403,8 +410,9 @@ static void drawLabel(FT_Face face, const std::string& text, unsigned char* out,
 }
 
 bool writeContactSheet(const std::string& path, const std::vector<SheetCell>& cells, int columns) {
-  const int factor = 4, gap = 8;
-  const int cellW = FRAME_WIDTH / factor, cellH = FRAME_HEIGHT / factor;
+  // Cells about 256 pixels wide whatever the frame's size: 4 to 1 at 1024x768.
+  const int factor = frameSizes.width / 256 > 1 ? frameSizes.width / 256 : 1, gap = 8;
+  const int cellW = frameSizes.width / factor, cellH = frameSizes.height / factor;
   int rows = ((int)cells.size() + columns - 1) / columns;
   int width = columns * cellW + (columns + 1) * gap, height = rows * cellH + (rows + 1) * gap;
   std::vector<unsigned char> sheet((size_t)width * height * 3, 24);

@@ -4,11 +4,18 @@
 #include <string>
 #include <vector>
 
-constexpr int FRAME_WIDTH = 1024;
-constexpr int FRAME_HEIGHT = 768;
+// The capture's sizes: the output frame (each PNG file's, the video's) and the picture drawn
+// for it, centred in it with black bars on the other sides (platform/display.h's rule).
+// 1024x768 both unless --resolution asks for another frame; set before the writer starts.
+struct FrameSizes {
+  int width, height;                  // the output frame
+  int pictureWidth, pictureHeight;    // the picture as drawn and read back
+};
+extern FrameSizes frameSizes;
 
-// Turns a frame as glReadPixels gives it (bottom row first) upright, into `upright`.
-void flipRows(const unsigned char* bottomUp, unsigned char* upright, int width, int height);
+// Turns a picture as glReadPixels gives it (bottom row first, pictureWidth x pictureHeight)
+// into an upright output frame (width x height), centred, the bars black.
+void frameFromPicture(const unsigned char* bottomUp, unsigned char* upright);
 
 // ffmpeg fed raw RGB frames on its standard input; the soundtrack muxed in from `audioPath`
 // starting at `audioOffsetMs`, so that frame k is shown at k / fps seconds. H.264 at the same
@@ -37,7 +44,7 @@ bool diskFull(const std::string& path);
 
 // A contact sheet: the frames in a grid of `columns`, each scaled down and labelled.
 struct SheetCell {
-  std::vector<unsigned char> rgb;     // upright FRAME_WIDTH x FRAME_HEIGHT
+  std::vector<unsigned char> rgb;     // an upright output frame
   std::string label;
 };
 bool writeContactSheet(const std::string& path, const std::vector<SheetCell>& cells, int columns);

@@ -40,7 +40,7 @@ void fail(const std::string& message) {
 }
 
 void writeJobs() {
-  std::vector<unsigned char> upright((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
+  std::vector<unsigned char> upright((size_t)frameSizes.width * frameSizes.height * 3);
   for (;;) {
     Job job;
     {
@@ -50,13 +50,13 @@ void writeJobs() {
       job = jobs.front();
       jobs.pop_front();
     }
-    flipRows(job.frame->data(), upright.data(), FRAME_WIDTH, FRAME_HEIGHT);
+    frameFromPicture(job.frame->data(), upright.data());
     {
       std::lock_guard<std::mutex> guard(lock);
       freeBuffers.push_back(job.frame);
     }
     changed.notify_all();
-    if (!job.pngPath.empty() && !writeRgbPng(job.pngPath, upright.data(), FRAME_WIDTH, FRAME_HEIGHT, pngLevel,
+    if (!job.pngPath.empty() && !writeRgbPng(job.pngPath, upright.data(), frameSizes.width, frameSizes.height, pngLevel,
                                                 pngFilters))
       fail("cannot write '" + job.pngPath + "' (frame " + std::to_string(job.index) + ")" +
            (diskFull(job.pngPath) ? ": the disk is full" : ""));
@@ -82,7 +82,8 @@ void startFrameWriter(bool fastPng, FILE* video) {
   stopping = false;
   failure.clear();
   videoFailure = -1;
-  buffers.assign(BUFFERS, std::vector<unsigned char>((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3));
+  buffers.assign(BUFFERS,
+                 std::vector<unsigned char>((size_t)frameSizes.pictureWidth * frameSizes.pictureHeight * 3));
   freeBuffers.clear();
   for (auto& buffer : buffers) freeBuffers.push_back(&buffer);
   writer = std::thread(writeJobs);
@@ -98,7 +99,7 @@ std::vector<unsigned char>* frameWriterBuffer() {
 
 void submitFrame(std::vector<unsigned char>* frame, long index, const std::string& pngPath,
                  bool toVideo, std::vector<unsigned char>* upright) {
-  if (upright) flipRows(frame->data(), upright->data(), FRAME_WIDTH, FRAME_HEIGHT);
+  if (upright) frameFromPicture(frame->data(), upright->data());
   {
     std::lock_guard<std::mutex> guard(lock);
     if (pngPath.empty() && !toVideo)

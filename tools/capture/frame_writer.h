@@ -13,13 +13,13 @@
 // video is the ffmpeg pipe or null.
 void startFrameWriter(bool fastPng, FILE* video);
 
-// A frame buffer to grab the next frame into (FRAME_WIDTH x FRAME_HEIGHT RGB); waits while
+// A buffer to grab the next picture into (frameSizes' picture, RGB); waits while
 // every buffer is still queued.
 std::vector<unsigned char>* frameWriterBuffer();
 
 // Hands over the buffer from frameWriterBuffer() holding frame number `index`: written as
 // PNG to pngPath if that is not empty, and to the video pipe if toVideo; `upright`, if not
-// null, receives the upright frame at once (for the contact sheet).
+// null, receives the upright output frame at once (for the contact sheet).
 void submitFrame(std::vector<unsigned char>* frame, long index, const std::string& pngPath,
                  bool toVideo, std::vector<unsigned char>* upright);
 

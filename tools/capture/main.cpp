@@ -1,7 +1,7 @@
 // capture — renders the show headless at a fixed frame rate, whatever the machine's speed.
 //
 //   capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]
-//           [--sheet FILE] [--report FILE] [--exact] [--data DIR] [--help]
+//           [--sheet FILE] [--report FILE] [--resolution WxH] [--exact] [--data DIR] [--help]
 //
 // Run from the folder that holds data/, like the show, or name the data set with --data.
 // Frame k has the elapsed time round(k * 1000 / fps) and goes through beginEffectsFrame and
@@ -57,7 +57,7 @@
 
 static const char* const USAGE =
     "usage: capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]\n"
-    "               [--sheet FILE] [--report FILE] [--exact] [--data DIR] [--help]\n";
+    "               [--sheet FILE] [--report FILE] [--resolution WxH] [--exact] [--data DIR] [--help]\n";
 static const char* const HELP =
     "Renders the show headless at a fixed frame rate, whatever the machine's speed.\n"
     "  --fps N        frames per second, 1 to 1000 (60)\n"
@@ -68,6 +68,9 @@ static const char* const HELP =
     "  --video FILE   the span as H.264 MP4 with the soundtrack (needs ffmpeg)\n"
     "  --sheet FILE   a contact sheet PNG: the middle of every scene\n"
     "  --report FILE  one CSV row per frame from 0 to the last frame wanted\n"
+    "  --resolution WxH  the frames' size (1024x768): the largest 4:3 picture that fits is\n"
+    "                 drawn at that size, up to 4096x3072, centred, black bars beside it\n"
+    "                 (1920x1080 gives a 1440x1080 picture; 3840x2160, 2880x2160)\n"
     "  --exact        every pass of the frame tail, PNG files and video at their slower settings\n"
     "  --data DIR     read the data set from DIR instead of data/\n"
     "  --help         this text\n"
@@ -86,6 +89,7 @@ struct CaptureOptions {
   int toMs = SHOW_LENGTH_MS;
   std::vector<int> atMs;
   std::string pngDir, videoPath, sheetPath, reportPath, dataDir;
+  int frameWidth = 1024, frameHeight = 768;
   bool exact = false;
   bool help = false;
 };
@@ -166,6 +170,14 @@ static bool parseNumber(const char* text, int low, int high, int* value) {
   return true;
 }
 
+// WxH, each side a whole number within [low, high] of its own.
+static bool parseFrameSize(const std::string& text, int* width, int* height) {
+  size_t x = text.find('x');
+  if (x == std::string::npos || text.find_first_not_of("0123456789x") != std::string::npos) return false;
+  return parseNumber(text.substr(0, x).c_str(), 320, 16384, width) &&
+         parseNumber(text.substr(x + 1).c_str(), 240, 16384, height);
+}
+
 // Parses the flags; an empty string on success, else what is wrong.
 static std::string parseOptions(int argc, char** argv, CaptureOptions* options) {
   for (int i = 1; i < argc; ++i)   // --help anywhere asks for the usage alone
@@ -182,11 +194,15 @@ static std::string parseOptions(int argc, char** argv, CaptureOptions* options) 
     bool numeric = flag == "--fps" || flag == "--from" || flag == "--to" || flag == "--at";
     bool path = flag == "--png" || flag == "--video" || flag == "--sheet" || flag == "--report" ||
                 flag == "--data";
-    if (!numeric && !path) return "unknown flag '" + flag + "'";
+    if (!numeric && !path && flag != "--resolution") return "unknown flag '" + flag + "'";
     if (i + 1 >= argc) return flag + " needs a value";
     const char* value = argv[++i];
     int number = 0;
-    if (flag == "--fps") {
+    if (flag == "--resolution") {
+      if (!parseFrameSize(value, &options->frameWidth, &options->frameHeight))
+        return "--resolution takes WxH in pixels, at least 320x240 and each side at most 16384 (e.g. "
+               "1920x1080), not '" + std::string(value) + "'";
+    } else if (flag == "--fps") {
       if (!parseNumber(value, 1, 1000, &number)) return "--fps takes a whole number from 1 to 1000";
       options->fps = number;
     } else if (numeric) {
@@ -205,6 +221,9 @@ static std::string parseOptions(int argc, char** argv, CaptureOptions* options) 
     }
   }
   if (options->fromMs > options->toMs) return "--from is after --to";
+  // H.264 in 4:2:0 halves both sides of the colour.
+  if (!options->videoPath.empty() && (options->frameWidth % 2 || options->frameHeight % 2))
+    return "--video needs a --resolution with even sides";
   if (options->pngDir.empty() && options->videoPath.empty() && options->sheetPath.empty() &&
       options->reportPath.empty())
     return "nothing to write: give --png, --video, --sheet or --report";
@@ -359,6 +378,9 @@ int main(int argc, char** argv) {
   setEnvironment("SDL_VIDEODRIVER", "offscreen", false);
 #endif
   setEnvironment("SDL_AUDIODRIVER", "dummy", false);
+  // The window has the picture's size, so that the frames are drawn straight into it.
+  setScreenSize(options.frameWidth, options.frameHeight);
+  requestWindowSize(screenWidth(), screenHeight());
   if (!createDisplay(0)) {
     std::fprintf(stderr, "capture: cannot make an offscreen OpenGL context (%s)\n", platformError());
     dropPngDir();
@@ -368,6 +390,8 @@ int main(int argc, char** argv) {
     dropPngDir();
     return 1;
   }
+  // The driver may have drawn the line at a smaller picture: it is centred all the same.
+  frameSizes = {options.frameWidth, options.frameHeight, screenWidth(), screenHeight()};
   bool exact = options.exact || exactPathRequested();
   loadAssets();
   bool music = openMusicAnalysis(soundtrack.c_str()) != 0;
@@ -415,7 +439,7 @@ int main(int argc, char** argv) {
     std::fprintf(report, "elapsed,scene,t,u,band_20_90,band_2500_3500,queue_slots,mesh_entries,"
                          "snapshot_values,frame_ms\n");
 
-  std::vector<unsigned char> upright((size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
+  std::vector<unsigned char> upright((size_t)frameSizes.width * frameSizes.height * 3);
   std::vector<SheetCell> sheet;
   startFrameWriter(!exact, video);
   frameGrabOnly = true;               // nothing shows the offscreen window
