@@ -1,22 +1,28 @@
-// The GL extension entry points the show calls: the system GL headers and the function
-// pointers, null until render/'s initGlState (buffers, texture units) and
-// checkShaderExtensions (shader objects) fetch them by name. The lowest layer above the
-// driver: mesh/ uploads and deletes its buffers through them, render/ draws through them.
+// The one table of GL entry points the show calls beyond GL 1.1: the system GL headers and
+// the function pointers. platform/ fills the whole table by name each time it makes a GL
+// context current (loadGlEntryPoints) and nulls it when the context goes; a pointer the
+// driver does not offer stays null. The lowest layer above the driver: it looks nothing up
+// itself. mesh/ uploads and deletes its buffers through it, render/ draws through it, and
+// platform/ keeps its offscreen picture with the framebuffer functions. Each user checks
+// the pointers (and extensions) it needs and says what is missing in its own words.
 #pragma once
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 // In their own namespace: the system GL header already declares some of these names.
 namespace ext {
+// Texture units and buffer objects (GL_ARB_multitexture, GL_ARB_vertex_buffer_object).
 extern PFNGLACTIVETEXTUREARBPROC glActiveTextureARB;
 extern PFNGLBINDBUFFERARBPROC glBindBufferARB;
 extern PFNGLGENBUFFERSARBPROC glGenBuffersARB;
 extern PFNGLBUFFERDATAARBPROC glBufferDataARB;
 extern PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB;
 
+// Shader objects (GL_ARB_shader_objects).
 extern PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB;
 extern PFNGLDELETEOBJECTARBPROC glDeleteObjectARB;
 extern PFNGLUSEPROGRAMOBJECTARBPROC glUseProgramObjectARB;
+extern PFNGLGETHANDLEARBPROC glGetHandleARB;
 extern PFNGLCREATESHADEROBJECTARBPROC glCreateShaderObjectARB;
 extern PFNGLSHADERSOURCEARBPROC glShaderSourceARB;
 extern PFNGLCOMPILESHADERARBPROC glCompileShaderARB;
@@ -30,4 +36,20 @@ extern PFNGLUNIFORM4FVARBPROC glUniform4fvARB;
 extern PFNGLUNIFORM1IARBPROC glUniform1iARB;
 extern PFNGLUNIFORM1FARBPROC glUniform1fARB;
 extern PFNGLUNIFORMMATRIX4FVARBPROC glUniformMatrix4fvARB;
+
+// Framebuffer objects: the core function, else the one of GL_EXT_framebuffer_object and
+// GL_EXT_framebuffer_blit (same enums, same behaviour).
+extern PFNGLGENFRAMEBUFFERSPROC glGenFramebuffers;
+extern PFNGLDELETEFRAMEBUFFERSPROC glDeleteFramebuffers;
+extern PFNGLBINDFRAMEBUFFERPROC glBindFramebuffer;
+extern PFNGLCHECKFRAMEBUFFERSTATUSPROC glCheckFramebufferStatus;
+extern PFNGLGENRENDERBUFFERSPROC glGenRenderbuffers;
+extern PFNGLDELETERENDERBUFFERSPROC glDeleteRenderbuffers;
+extern PFNGLBINDRENDERBUFFERPROC glBindRenderbuffer;
+extern PFNGLRENDERBUFFERSTORAGEPROC glRenderbufferStorage;
+extern PFNGLFRAMEBUFFERRENDERBUFFERPROC glFramebufferRenderbuffer;
+extern PFNGLBLITFRAMEBUFFERPROC glBlitFramebuffer;
 }  // namespace ext
+
+// Nulls every pointer of the table: the context they came from is gone.
+void forgetGlEntryPoints();

@@ -1,69 +1,44 @@
 // The offscreen picture on a GL framebuffer object: two renderbuffers (RGBA8 colour and a
-// depth buffer), blitted into the window at the end of every frame.
+// depth buffer), blitted into the window at the end of every frame, through the framebuffer
+// functions of the GL entry point table (gl/extensions.h).
 #include "platform/offscreen_picture.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
 #include <SDL2/SDL.h>
 
 #include <cstdio>
 
-#include "platform/platform.h"
-
-static PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
-static PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
-static PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
-static PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
-static PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
-static PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
-static PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
-static PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
-static PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
-static PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+#include "gl/extensions.h"
 
 static GLuint framebuffer, colourBuffer, depthBuffer;
 static int pictureWidth, pictureHeight;
 
-// The core entry point, else the one of the older extension (same enums, same behaviour).
-template <typename T>
-static bool fetch(T* entry, const char* name, const char* extensionName) {
-  *entry = (T)glProcAddress(name);
-  if (!*entry) *entry = (T)glProcAddress(extensionName);
-  return *entry != nullptr;
-}
-
-static bool fetchEntryPoints() {
-  bool ok = fetch(&genFramebuffers, "glGenFramebuffers", "glGenFramebuffersEXT");
-  ok = fetch(&deleteFramebuffers, "glDeleteFramebuffers", "glDeleteFramebuffersEXT") && ok;
-  ok = fetch(&bindFramebuffer, "glBindFramebuffer", "glBindFramebufferEXT") && ok;
-  ok = fetch(&checkFramebufferStatus, "glCheckFramebufferStatus", "glCheckFramebufferStatusEXT") && ok;
-  ok = fetch(&genRenderbuffers, "glGenRenderbuffers", "glGenRenderbuffersEXT") && ok;
-  ok = fetch(&deleteRenderbuffers, "glDeleteRenderbuffers", "glDeleteRenderbuffersEXT") && ok;
-  ok = fetch(&bindRenderbuffer, "glBindRenderbuffer", "glBindRenderbufferEXT") && ok;
-  ok = fetch(&renderbufferStorage, "glRenderbufferStorage", "glRenderbufferStorageEXT") && ok;
-  ok = fetch(&framebufferRenderbuffer, "glFramebufferRenderbuffer", "glFramebufferRenderbufferEXT") && ok;
-  ok = fetch(&blitFramebuffer, "glBlitFramebuffer", "glBlitFramebufferEXT") && ok;
-  return ok;
+// The framebuffer functions of the entry point table (core, else the extension's), as
+// loadGlEntryPoints found them for the current context.
+static bool entryPointsThere() {
+  return ext::glGenFramebuffers && ext::glDeleteFramebuffers && ext::glBindFramebuffer &&
+         ext::glCheckFramebufferStatus && ext::glGenRenderbuffers && ext::glDeleteRenderbuffers &&
+         ext::glBindRenderbuffer && ext::glRenderbufferStorage && ext::glFramebufferRenderbuffer &&
+         ext::glBlitFramebuffer;
 }
 
 static void deleteObjects() {
   if (framebuffer) {
-    bindFramebuffer(GL_FRAMEBUFFER, 0);
-    deleteFramebuffers(1, &framebuffer);
+    ext::glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    ext::glDeleteFramebuffers(1, &framebuffer);
   }
-  if (colourBuffer) deleteRenderbuffers(1, &colourBuffer);
-  if (depthBuffer) deleteRenderbuffers(1, &depthBuffer);
+  if (colourBuffer) ext::glDeleteRenderbuffers(1, &colourBuffer);
+  if (depthBuffer) ext::glDeleteRenderbuffers(1, &depthBuffer);
   framebuffer = colourBuffer = depthBuffer = 0;
 }
 
 // Attaches a depth buffer of the given format; true when the framebuffer is then complete.
 static bool attachDepth(GLenum format) {
-  if (depthBuffer) deleteRenderbuffers(1, &depthBuffer);
-  genRenderbuffers(1, &depthBuffer);
-  bindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-  renderbufferStorage(GL_RENDERBUFFER, format, pictureWidth, pictureHeight);
-  framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
-  return checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (depthBuffer) ext::glDeleteRenderbuffers(1, &depthBuffer);
+  ext::glGenRenderbuffers(1, &depthBuffer);
+  ext::glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+  ext::glRenderbufferStorage(GL_RENDERBUFFER, format, pictureWidth, pictureHeight);
+  ext::glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+  return ext::glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 static int giveUp(const char* why) {
@@ -79,22 +54,22 @@ static int giveUp(const char* why) {
 int openOffscreenPicture(int width, int height) {
   closeOffscreenPicture();
   if (!SDL_GL_GetCurrentContext()) return giveUp("no GL context");
-  if (!fetchEntryPoints()) return giveUp("the driver has no framebuffer objects");
+  if (!entryPointsThere()) return giveUp("the driver has no framebuffer objects");
   pictureWidth = width;
   pictureHeight = height;
   // The window's own depth bits, so that depth tests come out as they would in the window.
   GLint windowDepthBits = 0;
   glGetIntegerv(GL_DEPTH_BITS, &windowDepthBits);
 
-  genFramebuffers(1, &framebuffer);
-  bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  genRenderbuffers(1, &colourBuffer);
-  bindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-  renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+  ext::glGenFramebuffers(1, &framebuffer);
+  ext::glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  ext::glGenRenderbuffers(1, &colourBuffer);
+  ext::glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+  ext::glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  ext::glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
   bool complete = (windowDepthBits >= 32 && attachDepth(GL_DEPTH_COMPONENT32)) ||
                   attachDepth(GL_DEPTH_COMPONENT24);
-  bindRenderbuffer(GL_RENDERBUFFER, 0);
+  ext::glBindRenderbuffer(GL_RENDERBUFFER, 0);
   if (!complete) return giveUp("the driver refused the framebuffer");
   glViewport(0, 0, width, height);
   return 1;
@@ -142,15 +117,15 @@ void presentOffscreenPicture() {
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
-  bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  ext::glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   if (rect[2] != drawableWidth || rect[3] != drawableHeight) {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);     // the bars
   }
   bool sameSize = rect[2] == pictureWidth && rect[3] == pictureHeight;
-  blitFramebuffer(0, 0, pictureWidth, pictureHeight, rect[0], rect[1], rect[0] + rect[2], rect[1] + rect[3],
+  ext::glBlitFramebuffer(0, 0, pictureWidth, pictureHeight, rect[0], rect[1], rect[0] + rect[2], rect[1] + rect[3],
                   GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-  bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  ext::glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 
   glClearColor(clear[0], clear[1], clear[2], clear[3]);
   glColorMask(mask[0], mask[1], mask[2], mask[3]);

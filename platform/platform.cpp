@@ -1,5 +1,6 @@
 // SDL2 implementation of the operating-system layer.
-// Owns the one window, its GL context, the requested fullscreen mode and the Escape latch.
+// Owns the one window, its GL context (filling gl/'s entry point table for it), the
+// requested fullscreen mode and the Escape latch.
 #include "platform/platform.h"
 
 #include <SDL2/SDL.h>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gl/extensions.h"
 #include "platform/display_watch.h"
 
 static SDL_Window* window;
@@ -229,6 +231,7 @@ int openWindow(int width, int height, int fullscreen) {
   }
   if (!windowHidden) SDL_ShowWindow(window);
   SDL_GL_MakeCurrent(window, glContext);
+  loadGlEntryPoints();                // the table belongs to this context
   SDL_GL_SetSwapInterval(1);          // vsync where the driver offers it; no error otherwise
   SDL_ShowCursor(SDL_DISABLE);
   watchDisplayAgain();
@@ -237,6 +240,7 @@ int openWindow(int width, int height, int fullscreen) {
 
 void closeWindow() {
   if (glContext) SDL_GL_DeleteContext(glContext);
+  forgetGlEntryPoints();              // they were this context's
   // A fullscreen window gives the display its own mode back as it goes.
   if (window) SDL_DestroyWindow(window);
   glContext = nullptr;

@@ -1,8 +1,9 @@
 // The operating-system layer under the show, on SDL2: message boxes, the display mode,
-// the one window with its GL context, the millisecond clock, the Escape key and GL
-// entry points by name (the window as the show uses it is platform/display.h). Nothing
-// above this folder calls SDL directly, except the sound layer: audio/music_device.cpp
-// opens SDL's audio device and decodes the stream in its callback.
+// the one window with its GL context, the millisecond clock, the Escape key, GL entry
+// points by name and the filling of gl/'s table of them (the window as the show uses it is
+// platform/display.h). Nothing above this folder calls SDL directly, except the sound
+// layer: audio/music_device.cpp opens SDL's audio device and decodes the stream in its
+// callback.
 #pragma once
 #include <cstdint>
 
@@ -34,6 +35,9 @@ void requestHiddenWindow(int hidden);
 void closeWindow();
 void presentWindow();                                    // swap the buffers of the window
 void* glProcAddress(const char* name);                   // extension entry point by name, or null
+// Fills the whole GL entry point table (gl/extensions.h) from the current context; openWindow
+// does so after making its context current, closeWindow nulls the table.
+void loadGlEntryPoints();
 int glExtensionAvailable(const char* name);              // 1 if the current context offers the extension
 const char* platformError();                             // the last failure of openWindow, as text
 

@@ -37,9 +37,10 @@ void shutdownFastTail();
 enum FastComposite { CompositeByProgram, CompositeByProcessor };
 // The composite in use since the last fastTailReady() that set the tail up.
 FastComposite fastComposite();
-// Shuts down and makes the next set-up take `choice` (a FastComposite), or -1 to choose by
-// the renderer again; for tests and benchmarks.
-void setFastComposite(int choice);
+// Which composite the next set-up takes: by the renderer's name (as at start), or the one named.
+enum FastCompositeChoice { ChooseCompositeByRenderer, ChooseCompositeByProgram, ChooseCompositeByProcessor };
+// Shuts down and makes the next set-up take `choice`; for tests and benchmarks.
+void setFastComposite(FastCompositeChoice choice);
 // Tests: shut down, then look at the driver as if it lacked every entry point (or, with
-// false, as it is).
+// false, as it is); the shared entry point table stays as it is.
 void simulateMissingFastTailSupport(bool missing);

@@ -1,6 +1,6 @@
-// Fixed GL state of the whole run, the five extension entry points every mesh and the
-// second texture unit need, and the release of the shader objects at exit.
-// Fills the five entry points (gl/extensions.h); owns glStateReady.
+// Fixed GL state of the whole run, the check for the five extension entry points every mesh
+// and the second texture unit need (gl/extensions.h, filled by platform/ with the context),
+// and the release of the shader objects at exit. Owns glStateReady.
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -8,15 +8,10 @@
 
 int glStateReady;
 
-// Fetches the five entry points in their fixed order. A lookup by name can hand back a
-// dispatch stub for a function the driver lacks, so the extensions are checked as well;
-// each one missing is reported in a box. 1 when everything is there.
-static int fetchCoreEntryPoints() {
-  ext::glActiveTextureARB = (PFNGLACTIVETEXTUREARBPROC)glProcAddress("glActiveTextureARB");
-  ext::glBindBufferARB = (PFNGLBINDBUFFERARBPROC)glProcAddress("glBindBufferARB");
-  ext::glGenBuffersARB = (PFNGLGENBUFFERSARBPROC)glProcAddress("glGenBuffersARB");
-  ext::glBufferDataARB = (PFNGLBUFFERDATAARBPROC)glProcAddress("glBufferDataARB");
-  ext::glDeleteBuffersARB = (PFNGLDELETEBUFFERSARBPROC)glProcAddress("glDeleteBuffersARB");
+// Checks the five entry points of the table. A lookup by name can hand back a dispatch stub
+// for a function the driver lacks, so the extensions are checked as well; each one missing
+// is reported in a box. 1 when everything is there.
+static int checkCoreEntryPoints() {
   int ok = 1;
   if (!ext::glActiveTextureARB || !glExtensionAvailable("GL_ARB_multitexture")) {
     showMessageBox("ERROR", "GL_ARB_multitexture extension was not found", 1);
@@ -32,7 +27,7 @@ static int fetchCoreEntryPoints() {
 
 int initGlState() {
   // Without these no mesh can be uploaded or drawn: the caller stops the show.
-  if (!fetchCoreEntryPoints()) return 0;
+  if (!checkCoreEntryPoints()) return 0;
   glShadeModel(GL_SMOOTH);
   glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
   glClearDepth(1.0);

@@ -1,7 +1,8 @@
-// The anisotropic-light shader: the sixteen shader-object entry points, reading the two
-// source files, compiling and linking them, and switching the program on and off.
-// Fills the sixteen shader entry points (gl/extensions.h); owns the three object handles
-// and the uniform locations.
+// The anisotropic-light shader: the check for the sixteen shader-object entry points
+// (gl/extensions.h, filled by platform/ with the context), reading the two source files,
+// compiling and linking them, and switching the program on and off. Also the compile and
+// link helpers every program of render/ is built with (the fast tail's composite too).
+// Owns the three object handles and the uniform locations.
 #include <sys/stat.h>
 
 #include <cmath>
@@ -27,11 +28,6 @@ void setShaderSourcePaths(const char* vertexPath, const char* fragmentPath) {
   fragmentShaderPath = fragmentPath;
 }
 
-template <typename T>
-static void fetch(T* entry, const char* name) {
-  *entry = (T)glProcAddress(name);
-}
-
 int checkShaderExtensions() {
   const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
   if (!extensions) extensions = "";
@@ -43,22 +39,6 @@ int checkShaderExtensions() {
     showMessageBox("ERROR", "GL_ARB_shader_objects extension was not found", 1);
     return 0;
   }
-  fetch(&ext::glCreateProgramObjectARB, "glCreateProgramObjectARB");
-  fetch(&ext::glDeleteObjectARB, "glDeleteObjectARB");
-  fetch(&ext::glUseProgramObjectARB, "glUseProgramObjectARB");
-  fetch(&ext::glCreateShaderObjectARB, "glCreateShaderObjectARB");
-  fetch(&ext::glShaderSourceARB, "glShaderSourceARB");
-  fetch(&ext::glCompileShaderARB, "glCompileShaderARB");
-  fetch(&ext::glGetObjectParameterivARB, "glGetObjectParameterivARB");
-  fetch(&ext::glAttachObjectARB, "glAttachObjectARB");
-  fetch(&ext::glGetInfoLogARB, "glGetInfoLogARB");
-  fetch(&ext::glLinkProgramARB, "glLinkProgramARB");
-  fetch(&ext::glGetUniformLocationARB, "glGetUniformLocationARB");
-  fetch(&ext::glUniform4fARB, "glUniform4fARB");
-  fetch(&ext::glUniform4fvARB, "glUniform4fvARB");
-  fetch(&ext::glUniform1iARB, "glUniform1iARB");
-  fetch(&ext::glUniform1fARB, "glUniform1fARB");
-  fetch(&ext::glUniformMatrix4fvARB, "glUniformMatrix4fvARB");
   if (!ext::glCreateProgramObjectARB || !ext::glDeleteObjectARB || !ext::glUseProgramObjectARB ||
       !ext::glCreateShaderObjectARB || !ext::glShaderSourceARB || !ext::glCompileShaderARB ||
       !ext::glGetObjectParameterivARB || !ext::glAttachObjectARB || !ext::glGetInfoLogARB ||
@@ -103,15 +83,36 @@ void readShaderFile(const char* path, char** text) {
   *text = buffer;
 }
 
-void checkObjectStatus(GLhandleARB object, GLenum statusName, const char* caption) {
+// The object's status; when it is false and a caption is given, the info log in a box.
+static bool objectStatus(GLhandleARB object, GLenum statusName, const char* caption) {
   GLint status = 0;
   ext::glGetObjectParameterivARB(object, statusName, &status);
-  if (status != 0) return;
+  if (status != 0) return true;
+  if (!caption) return false;
   static char log[4096];
   log[0] = '\0';
   ext::glGetInfoLogARB(object, sizeof log, nullptr, log);
   log[sizeof log - 1] = '\0';
   showMessageBox(caption, log, 1);
+  return false;
+}
+
+void checkObjectStatus(GLhandleARB object, GLenum statusName, const char* caption) {
+  objectStatus(object, statusName, caption);
+}
+
+bool compileShaderObject(GLhandleARB shader, const char* source, const char* failureCaption) {
+  const GLcharARB* text = source;
+  ext::glShaderSourceARB(shader, 1, &text, nullptr);
+  ext::glCompileShaderARB(shader);
+  return objectStatus(shader, GL_OBJECT_COMPILE_STATUS_ARB, failureCaption);
+}
+
+bool linkProgramObject(GLhandleARB program, const GLhandleARB* shaders, int count,
+                       const char* failureCaption) {
+  for (int i = 0; i < count; ++i) ext::glAttachObjectARB(program, shaders[i]);
+  ext::glLinkProgramARB(program);
+  return objectStatus(program, GL_OBJECT_LINK_STATUS_ARB, failureCaption);
 }
 
 // Reads one source file into the shader object and compiles it. A file that cannot be
@@ -119,10 +120,7 @@ void checkObjectStatus(GLhandleARB object, GLenum statusName, const char* captio
 static void compileShaderFile(GLhandleARB shader, const char* path, const char* caption) {
   char* text = nullptr;
   readShaderFile(path, &text);
-  const GLcharARB* source = text ? text : "";
-  ext::glShaderSourceARB(shader, 1, &source, nullptr);
-  ext::glCompileShaderARB(shader);
-  checkObjectStatus(shader, GL_OBJECT_COMPILE_STATUS_ARB, caption);
+  compileShaderObject(shader, text ? text : "", caption);
   std::free(text);
 }
 
@@ -139,13 +137,8 @@ void loadShaderProgram() {
                     "Frag Shader Compile Error");
   // A compile error does not stop the build: the objects are linked as they are.
   anisoProgram = ext::glCreateProgramObjectARB();
-  ext::glAttachObjectARB(anisoProgram, anisoVertexShader);
-  ext::glAttachObjectARB(anisoProgram, anisoFragmentShader);
-  ext::glLinkProgramARB(anisoProgram);
-  checkObjectStatus(anisoProgram, GL_OBJECT_LINK_STATUS_ARB, "Shader Linking Error");
-  GLint linked = 0;
-  ext::glGetObjectParameterivARB(anisoProgram, GL_OBJECT_LINK_STATUS_ARB, &linked);
-  programLinked = linked != 0;
+  const GLhandleARB shaders[2] = {anisoVertexShader, anisoFragmentShader};
+  programLinked = linkProgramObject(anisoProgram, shaders, 2, "Shader Linking Error");
   lightVectorLocation = ext::glGetUniformLocationARB(anisoProgram, "lightVector");
   texture0Location = ext::glGetUniformLocationARB(anisoProgram, "Texture0");
   texture1Location = ext::glGetUniformLocationARB(anisoProgram, "Texture1");

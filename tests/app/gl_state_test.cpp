@@ -127,7 +127,7 @@ TEST(GlState, ReleaseWithoutShaderIsSafe) {
   noBoxDisplay();
   releaseShaderProgram();             // no context, no entry points yet
   GL_TEST_CONTEXT();
-  releaseShaderProgram();             // a context, still no entry points
+  releaseShaderProgram();             // a context, still no shader objects
   EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
   ASSERT_EQ(initGlState(), 1);        // the shader may or may not build, depending on data/
   drainGlErrors();

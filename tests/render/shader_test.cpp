@@ -160,6 +160,7 @@ TEST(ShaderProgram, MissingEntryPointsSkipTheProgramCalls) {
   EXPECT_EQ(shaderPassActive, 0);
   releaseShaderProgram();
   EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+  loadGlEntryPoints();                 // the table as the context has it, for the cases after
 }
 
 TEST(ShaderProgram, SourceFilesReadWholeWithTextModeLineEnds) {

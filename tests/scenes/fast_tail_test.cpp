@@ -48,8 +48,13 @@ TEST(FastTail, EveryScenesFramesMatchThePlainTail) {
     times.push_back(start + 2 * (end - start) / 3);
   }
   // Both composites: the fragment program and the processor's.
-  for (int composite : {CompositeByProgram, CompositeByProcessor}) {
-    setFastComposite(composite);
+  const struct {
+    FastCompositeChoice choice;
+    FastComposite composite;
+  } composites[] = {{ChooseCompositeByProgram, CompositeByProgram},
+                    {ChooseCompositeByProcessor, CompositeByProcessor}};
+  for (const auto& [choice, composite] : composites) {
+    setFastComposite(choice);
     for (int32_t elapsed : times) {
       setExactPath(true);
       std::vector<unsigned char> plain = frame(elapsed);
@@ -66,7 +71,7 @@ TEST(FastTail, EveryScenesFramesMatchThePlainTail) {
       }
     }
   }
-  setFastComposite(-1);
+  setFastComposite(ChooseCompositeByRenderer);
   freeAssets();
 }
 
