@@ -67,7 +67,7 @@ void restoreQueuedMesh(const RenderEntry& entry);
 void drawMesh(Mesh* mesh);
 
 // ---- Screen passes (screen_quad.cpp) ------------------------------------------------------
-void beginScreenPass();               // pixel space 1024x768, y down; saves the enable bits
+void beginScreenPass();               // 1024x768 units over any screen, y down; saves the enable bits
 void endScreenPass();                 // leaves the matrix mode at GL_PROJECTION
 
 // ---- Post effects (post_effects.cpp) ------------------------------------------------------
@@ -77,7 +77,15 @@ extern bool sceneCaptured;
 extern int32_t effectsSeed;
 extern float rowOffset[129];
 extern float gridCoord[129];
-void createGlowTargets();
+// Glow level 0 is the capture: the screen's width by two thirds of its height. Levels 1 to 7
+// keep the sizes they have on a 1024x768 screen, 512x256 halving down to 8x4, so the glow
+// spreads over the same fraction of the picture whatever its size.
+constexpr int GLOW_LEVEL1_WIDTH = 512, GLOW_LEVEL1_HEIGHT = 256;
+void glowLevelSize(int level, int* width, int* height);
+void createGlowTargets();             // at their sizes for the screen now
+// Deletes the targets (a GL context current); prepareGlow makes them again, and does so
+// itself when the screen has changed size since they were made.
+void releaseGlowTargets();
 void captureScene();
 void buildGlowChain();
 void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t decayChance);
