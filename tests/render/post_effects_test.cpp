@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <vector>
 
+#include "platform/offscreen_picture.h"
+#include "render/processor_composite.h"
 #include "render_test_support.h"
 
 namespace {
@@ -253,4 +256,94 @@ TEST(PostEffects, RgbRowJitterTakesZeroChanceAsOne) {
   bool fringe = false;
   for (int x = 0; x < 1024; ++x) fringe = fringe || zeroRow[(size_t)x * 3] != zeroRow[(size_t)x * 3 + 2];
   EXPECT_TRUE(fringe);
+}
+
+// The processor composite's glow against GL's own sampling of the levels, on screens whose
+// spans across are not whole (1440 / 128 = 11.25, 320 / 128 = 2.5) or not powers of two
+// (1440 / 8 = 180): one level at a time, GL drawing it over the whole screen additively at
+// alpha 31 over black, the composite given a black picture and the other levels black. Both
+// take the nearest byte to the same bilinear blend, so they part by 1 at most, near halves;
+// a sample off by half a texel, or wrapped or flipped, parts by far more.
+TEST(PostEffects, ProcessorCompositeSamplesTheGlowAsGlAtAnyScreenSize) {
+  RENDER_TEST_SETUP();
+  createGlowTargets();
+  uint32_t seed = 12345;
+  const int sizes[][2] = {{1440, 1080}, {320, 240}};
+  for (const auto& size : sizes) {
+    const int w = size[0], h = size[1];
+    SCOPED_TRACE(::testing::Message() << w << "x" << h);
+    ASSERT_EQ(setScreenSize(w, h), 1);
+    // Drawn into a picture of the screen's size, whatever the window's.
+    ASSERT_EQ(openOffscreenPicture(w, h), 1);
+    std::vector<unsigned char> texels[COMPOSITE_GLOW_LEVELS], none[COMPOSITE_GLOW_LEVELS];
+    for (int k = 0; k < COMPOSITE_GLOW_LEVELS; ++k) {
+      int lw = 128 >> k, lh = 64 >> k;
+      std::vector<unsigned char> rgb((size_t)lw * lh * 3);
+      for (unsigned char& v : rgb) v = (unsigned char)((seed = seed * 1664525u + 1013904223u) >> 24);
+      setLevelImage(3 + k, lw, lh, rgb);
+      texels[k].resize((size_t)lw * lh * 4);
+      none[k].assign(texels[k].size(), 0);
+      glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels[k].data());
+    }
+    const size_t bytes = (size_t)w * h * 4;
+    std::vector<unsigned char> black(bytes, 0), drawn(bytes), composed(bytes);
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, w, 0.0, h, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glColor4ub(255, 255, 255, 31);
+    for (int k = 0; k < COMPOSITE_GLOW_LEVELS; ++k) {
+      SCOPED_TRACE(::testing::Message() << "level " << 3 + k);
+      glDisable(GL_BLEND);
+      glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+      glClear(GL_COLOR_BUFFER_BIT);
+      glEnable(GL_BLEND);
+      glBindTexture(GL_TEXTURE_2D, glowTargets[3 + k]);
+      glBegin(GL_QUADS);
+      glTexCoord2f(0.0f, 0.0f);
+      glVertex2f(0.0f, 0.0f);
+      glTexCoord2f(1.0f, 0.0f);
+      glVertex2f((float)w, 0.0f);
+      glTexCoord2f(1.0f, 1.0f);
+      glVertex2f((float)w, (float)h);
+      glTexCoord2f(0.0f, 1.0f);
+      glVertex2f(0.0f, (float)h);
+      glEnd();
+      glPixelStorei(GL_PACK_ALIGNMENT, 4);
+      glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, drawn.data());
+      GlowLevelPicture levels[COMPOSITE_GLOW_LEVELS];
+      for (int j = 0; j < COMPOSITE_GLOW_LEVELS; ++j)
+        levels[j] = {(j == k ? texels[j] : none[j]).data(), 128 >> j, 64 >> j};
+      ASSERT_TRUE(composeFrame(black.data(), levels, nullptr, 255, composed.data()));
+      int largest = 0;
+      for (size_t i = 0; i < bytes; ++i)
+        if (i % 4 != 3) largest = std::max(largest, std::abs(drawn[i] - composed[i]));
+      EXPECT_LE(largest, 1);
+    }
+    glPopAttrib();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    // A level without rows is refused, and nothing is written.
+    GlowLevelPicture empty[COMPOSITE_GLOW_LEVELS];
+    for (int j = 0; j < COMPOSITE_GLOW_LEVELS; ++j) empty[j] = {texels[j].data(), 128 >> j, j == 2 ? 0 : 64 >> j};
+    composed.assign(bytes, 7);
+    EXPECT_FALSE(composeFrame(black.data(), empty, nullptr, 255, composed.data()));
+    EXPECT_EQ(composed, std::vector<unsigned char>(bytes, 7));
+  }
+  closeOffscreenPicture();
+  setScreenSize(1024, 768);
+  releaseProcessorComposite();
 }
