@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds in Release and runs every benchmark, then the capture throughput; prints one table.
-# Where a figure has a plain and a fast version (whole frames, the frame tail, the closing
-# sequence, the capture), both are measured in the same run, side by side.
+# Builds in Release and runs every benchmark, then the capture throughput; prints one table,
+# then the figures taken at 640x480, 1024x768, 1440x1080 and 2048x1536 (whole frames, the
+# frame tail, the capture) side by side with their growth over 1024x768, and whether the
+# 2048x1536 target is met. Where a figure has a plain and a fast version, both are measured
+# in the same run, side by side.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/build.sh
@@ -9,6 +11,8 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+# bench_show and bench_render draw their frames and tails at four picture sizes, set one
+# after the other inside the one process (setScreenSize).
 for b in build/bench/*/bench_*; do
   [ -x "$b" ] || continue
   "$b" --benchmark_format=csv 2>/dev/null | grep -v '^name,' | sed "s|^|$(basename "$b"),|" >> "$out/all.csv" || true
@@ -16,7 +20,9 @@ done
 
 # Capture throughput at 30 fps, 121 frames: the first 4 s of the show (to PNG and to video)
 # and 20 to 24 s (scene 4, the busiest geometry; the frames before are computed through a
-# one-pixel scissor), each with the fast path and with --exact, one after the other.
+# one-pixel scissor), each with the fast path and with --exact, one after the other, at each
+# picture size (--resolution; a 4:3 frame is the picture itself).
+sizes="640x480 1024x768 1440x1080 2048x1536"
 capture_rate() {
   local start end
   start=$(date +%s.%N)
@@ -24,25 +30,92 @@ capture_rate() {
   end=$(date +%s.%N)
   awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f", 121 / (e - s) }'
 }
-capture_row() {   # label, then the capture flags
-  local label=$1 plain fast
-  shift
-  fast=$(capture_rate "$@")
-  plain=$(capture_rate --exact "$@")
-  printf '%-32s %-22s %11s fps  (plain %s fps)\n' "capture" "$label" "${fast:-n/a}" "${plain:-n/a}" >> "$out/capture.txt"
+capture_row() {   # label, size, then the capture flags
+  local label=$1 size=$2 plain fast
+  shift 2
+  fast=$(capture_rate --resolution "$size" "$@")
+  plain=$(capture_rate --exact --resolution "$size" "$@")
+  echo "capture,${size%x*},$label,${fast:-},${plain:-}" >> "$out/sized.csv"
 }
-: > "$out/capture.txt"
-capture_row "png, 0-4 s" --to 4000 --png "$out/png"
-command -v ffmpeg >/dev/null && capture_row "video, 0-4 s" --to 4000 --video "$out/v.mp4"
-capture_row "png, 20-24 s" --from 20000 --to 24000 --png "$out/png4"
+for size in $sizes; do
+  capture_row "png 0-4 s" "$size" --to 4000 --png "$out/png"
+  command -v ffmpeg >/dev/null && capture_row "video 0-4 s" "$size" --to 4000 --video "$out/v.mp4"
+  capture_row "png 20-24 s" "$size" --from 20000 --to 24000 --png "$out/png4"
+  rm -rf "$out/png" "$out/png4" "$out/v.mp4"
+done
+
+# The figures measured at every picture size (whole frames, the frame tail) go to the side-by-
+# side table below: kind, picture width, scene (0 for the tail), fast and plain ms.
+awk -F, '{ gsub(/"/, ""); split($2, part, "/");
+  if (part[1] == "BM_SceneFrameGl" || part[1] == "BM_FrameTail") {
+    ok = $10 != "true" && $12 != "";
+    print (part[1] == "BM_FrameTail" ? "tail" : "frame") "," part[2] "," (part[1] == "BM_FrameTail" ? 0 : part[3]) \
+      "," (ok ? $12 : "") "," (ok ? $13 : "") } }' "$out/all.csv" >> "$out/sized.csv"
 
 printf '\n%-32s %-22s %14s\n' "benchmark" "case" "time"
 printf '%-32s %-22s %14s\n' "---------" "----" "----"
 # Rows with both figures (columns fast_ms, plain_ms) print the fast one, then the plain one.
-awk -F, '{ gsub(/"/, "");
+# The figures taken at every picture size are in the side-by-side table instead.
+awk -F, '{ gsub(/"/, ""); split($2, part, "/");
+  if (part[1] == "BM_SceneFrameGl" || part[1] == "BM_FrameTail") next;
   if ($12 != "" && $13 != "")
     printf "%-32s %-22s %11.3f %s  (plain %.3f %s, fast/plain %.2f)\n", $2, $9, $12, $6, $13, $6, $12 / $13;
   else
     printf "%-32s %-22s %11.3f %s\n", $2, $9, $4, $6 }' "$out/all.csv"
-cat "$out/capture.txt"
-echo "(fast path by default, plain: --exact; capture figures include loading the data set)"
+awk -F, '$1 == "capture" && $2 == 1024 {
+  printf "%-32s %-22s %11s fps  (plain %s fps)\n", "capture", $3, $4 == "" ? "n/a" : $4, $5 == "" ? "n/a" : $5 }' "$out/sized.csv"
+echo "(fast path by default, plain: --exact; capture figures include loading the data set; at 1024x768)"
+
+# One row a figure, one column a picture size; then each figure over its 1024x768 one next to
+# the pixel count's ratio (for the capture, the time a frame: 1 / frames a second); then the
+# target: at 2048x1536 each scene's fast frame and the fast tail within 4.5 x 1024x768.
+awk -F, -v sizes="$sizes" '
+  function fmt(v) { return v == "" ? "n/a" : sprintf("%.1f", v) }
+  function ratio(v, base, inverse) {
+    if (v == "" || base == "" || v + 0 <= 0 || base + 0 <= 0) return "";
+    return inverse ? base / v : v / base }
+  function row(name, unit, key, inverse,   i, line, r) {
+    line = sprintf("%-34s", name " (" unit ")");
+    for (i = 1; i <= n; ++i) line = line sprintf(" %10s", fmt(value[key, width[i]]));
+    table = table line "\n";
+    line = sprintf("%-34s", name);
+    for (i = 1; i <= n; ++i) {
+      r = ratio(value[key, width[i]], value[key, 1024], inverse);
+      line = line sprintf(" %10s", r == "" ? "n/a" : sprintf("%.2f", r)) }
+    growth = growth line "\n" }
+  function check(name, key,   r) {
+    r = ratio(value[key, 2048], value[key, 1024], 0);
+    if (r == "") { missing = missing " " name; return }
+    if (r > worst) { worst = r; worstName = name }
+    if (r > 4.5) over = over " " name }
+  { if ($1 == "capture") {
+      value["capture " $3 " fast", $2] = $4; value["capture " $3 " plain", $2] = $5;
+      if (!(("capture " $3) in seen)) { seen["capture " $3] = 1; captures[++nc] = $3 }
+    } else {
+      value[$1 " " $3 " fast", $2] = $4; value[$1 " " $3 " plain", $2] = $5 } }
+  END {
+    n = split(sizes, label, " ");
+    for (i = 1; i <= n; ++i) { split(label[i], wh, "x"); width[i] = wh[1]; pixels[i] = wh[1] * wh[2] }
+    head = sprintf("%-34s", "");
+    for (i = 1; i <= n; ++i) head = head sprintf(" %10s", label[i]);
+    for (s = 1; s <= 10; ++s) {
+      row("scene " s " frame, fast", "ms", "frame " s " fast", 0);
+      row("scene " s " frame, plain", "ms", "frame " s " plain", 0) }
+    row("frame tail, fast", "ms", "tail 0 fast", 0);
+    row("frame tail, plain", "ms", "tail 0 plain", 0);
+    for (c = 1; c <= nc; ++c) {
+      row("capture " captures[c] ", fast", "fps", "capture " captures[c] " fast", 1);
+      row("capture " captures[c] ", plain", "fps", "capture " captures[c] " plain", 1) }
+    printf "\nBy picture size, on llvmpipe (ms a frame; capture at 30 fps in frames a second)\n%s\n%s", head, table;
+    line = sprintf("%-34s", "pixels over 1024x768");
+    for (i = 1; i <= n; ++i) line = line sprintf(" %10.2f", pixels[i] / (1024 * 768));
+    printf "\nCost over the 1024x768 figure (capture: the time a frame)\n%s\n%s\n%s", head, line, growth;
+    worst = 0;
+    for (s = 1; s <= 10; ++s) check("scene " s, "frame " s " fast");
+    check("frame tail", "tail 0 fast");
+    verdict = over == "" && missing == "" ? "met" : "missed";
+    printf "\ntarget 2048x1536 within 4.5 x 1024x768 (every scene'"'"'s fast frame, the fast tail): %s", verdict;
+    if (worstName != "") printf " (largest %s, %.2f x)", worstName, worst;
+    if (over != "") printf "; over:%s", over;
+    if (missing != "") printf "; no figures:%s", missing;
+    printf "\n" }' "$out/sized.csv"
