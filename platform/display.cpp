@@ -1,5 +1,6 @@
 // The window with its GL context, presenting frames, and the clear operations, over the
-// SDL window of platform.cpp. Owns frameGrabPixels, frameGrabOnly and frameGrabFilled.
+// SDL window of platform.cpp. Owns the screen size, the window size asked for and the choice
+// of the offscreen picture.
 #include "platform/display.h"
 
 #include <GL/gl.h>
@@ -13,9 +14,6 @@
 #include "platform/offscreen_picture.h"
 #include "platform/platform.h"
 
-unsigned char* frameGrabPixels;
-bool frameGrabOnly;
-bool frameGrabFilled;
 static int windowWidth = SCREEN_WIDTH, windowHeight = SCREEN_HEIGHT;
 static int screenW = SCREEN_WIDTH, screenH = SCREEN_HEIGHT;
 
@@ -140,13 +138,16 @@ void destroyDisplay() {
   closeWindow();
 }
 
+int displayShown() { return !hiddenWindowRequested(); }
+
+void readFrame(unsigned char* rgb) {
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(offscreenPictureOpen() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
+  glReadPixels(0, 0, screenW, screenH, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+}
+
 void swapFrame() {
-  if (frameGrabPixels && !frameGrabFilled) {
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(offscreenPictureOpen() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
-    glReadPixels(0, 0, screenW, screenH, GL_RGB, GL_UNSIGNED_BYTE, frameGrabPixels);
-  }
-  frameGrabFilled = false;
+  if (!displayShown()) return;       // the frame stays where it is, for readFrame
   presentOffscreenPicture();
   presentWindow();
   choosePicture();                    // for the next frame, after a resize

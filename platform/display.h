@@ -1,5 +1,5 @@
 // The show's screen and length, and the one window as the layers above see it: creating it
-// with its GL context, presenting frames, clearing, and the frame grab for offline capture.
+// with its GL context, presenting frames, clearing, and reading the frame back for offline capture.
 #pragma once
 #include <cstdint>
 
@@ -36,7 +36,7 @@ int createDisplay(int fullscreen);    // window at (0, 0) with a current GL cont
 // and SDL's video is quit. Nothing else needs releasing before the process ends.
 void destroyDisplay();
 void requestWindowSize(int width, int height); // createDisplay's window size; 0, 0 restores 1024x768
-void swapFrame();                     // present the finished frame (scaled when the window is not 1024x768)
+void swapFrame();                     // present the finished frame (scaled when the window is not the screen's size)
 void presentHeldFrame();              // show the last frame again (while paused), no new frame drawn
 void clearColorBuffer(int r, int g, int b);   // low byte of each, times 1/256; clears colour
 void clearColorBufferPacked(int rgb);         // red in the low byte, then green, then blue
@@ -45,12 +45,9 @@ void clearDepthBuffer();                      // depth only
 // the state they leave alone (the time jump) without touching any framebuffer.
 void holdDrawing(int held);
 
-// Frame grab for offline capture: while non-null, swapFrame first reads the finished frame
-// (1024x768, RGB, bottom row first, as glReadPixels gives it) into this block.
-extern unsigned char* frameGrabPixels;
-// Set by the capture tool, whose window nobody sees: a frame tail that composes the frame in
-// memory may then write it into frameGrabPixels itself and leave the window without it.
-extern bool frameGrabOnly;
-// Set by a frame tail that has written the finished frame into frameGrabPixels: swapFrame
-// then reads nothing back, and clears the flag.
-extern bool frameGrabFilled;
+// The frame being drawn, read back: screenWidth() x screenHeight() RGB, bottom row first, as
+// glReadPixels gives it. After swapFrame only on a display nobody sees (displayShown() 0).
+void readFrame(unsigned char* rgb);
+// 0 when the window is never shown (requestHiddenWindow, the capture tool): swapFrame then
+// presents nothing, and the frame drawn stays where it was drawn for readFrame.
+int displayShown();

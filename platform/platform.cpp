@@ -190,6 +190,7 @@ static int setRequestedMode(SDL_Window* w) {
 }
 
 void requestHiddenWindow(int hidden) { windowHidden = hidden ? 1 : 0; }
+int hiddenWindowRequested() { return windowHidden; }
 
 int openWindow(int width, int height, int fullscreen) {
   if (!startVideo()) return 0;

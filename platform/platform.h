@@ -30,6 +30,7 @@ int openWindow(int width, int height, int fullscreen);  // window at (0, 0), no 
 // 1: the windows opened from now on are never shown (a GL context where SDL has no offscreen
 // driver: the capture tool on Windows); 0, as at the start: they are shown.
 void requestHiddenWindow(int hidden);
+int hiddenWindowRequested();        // what requestHiddenWindow last asked for
 // Deletes the GL context and the window, which gives a fullscreen display its own mode
 // back, and quits SDL's video; a later openWindow starts again.
 void closeWindow();

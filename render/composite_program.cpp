@@ -7,7 +7,10 @@
 // Owns the program's source, the program, its uniform locations and the picture texture.
 #include "render/fast_tail_internal.h"
 
+#include <cstdio>
+
 #include "platform/display.h"
+#include "platform/platform.h"
 
 #ifndef GL_MAX_TEXTURE_IMAGE_UNITS_ARB
 #define GL_MAX_TEXTURE_IMAGE_UNITS_ARB 0x8872
@@ -17,11 +20,13 @@ namespace {
 
 GLhandleARB compositeProgram;
 GLint fadeKeepLocation = -1, borderShownLocation = -1;
-GLuint pictureTexture;              // 1024x1024 RGB, the screen picture in its lower 768 rows
+GLuint pictureTexture;              // RGB, the screen picture in its lower rows
+int pictureWidth, pictureHeight;    // the screen it was made for
 
 constexpr int PICTURE_UNIT = 0, FIRST_GLOW_UNIT = 1, BORDER_UNIT = 6, UNITS_USED = 7;
 
-// Byte arithmetic as the blending of an 8-bit framebuffer does it: each pass rounds.
+// Byte arithmetic as the blending of an 8-bit framebuffer does it: each pass rounds. The
+// screen's size and the picture texture's are written in (%d) when the program is built.
 const char* const COMPOSITE_SOURCE =
     "uniform sampler2D picture, level3, level4, level5, level6, level7, border;\n"
     "uniform float fadeKeep, borderShown;\n"
@@ -31,8 +36,8 @@ const char* const COMPOSITE_SOURCE =
     "  return min(c + scaled(bytes(texture2D(level, uv)), vec3(31.0)), 255.0);\n"
     "}\n"
     "void main() {\n"
-    "  vec2 uv = gl_FragCoord.xy / vec2(1024.0, 768.0);\n"
-    "  vec3 c = bytes(texture2D(picture, gl_FragCoord.xy / 1024.0));\n"
+    "  vec2 uv = gl_FragCoord.xy / vec2(%d.0, %d.0);\n"
+    "  vec3 c = bytes(texture2D(picture, gl_FragCoord.xy / vec2(%d.0, %d.0)));\n"
     "  c = scaled(c, vec3(127.0));\n"
     "  c = glow(c, level3, uv);\n"
     "  c = glow(c, level4, uv);\n"
@@ -45,10 +50,13 @@ const char* const COMPOSITE_SOURCE =
     "  gl_FragColor = vec4(c / 255.0, 1.0);\n"
     "}\n";
 
-// Compiles and links the composite program and sets its samplers; an empty string on success.
-const char* buildCompositeProgram() {
+// Compiles and links the composite program for a screen of width x height, its picture in a
+// texture of textureWidth x textureHeight, and sets its samplers; an empty string on success.
+const char* buildCompositeProgram(int width, int height, int textureWidth, int textureHeight) {
+  char source[2048];
+  std::snprintf(source, sizeof source, COMPOSITE_SOURCE, width, height, textureWidth, textureHeight);
   GLhandleARB shader = ext::glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
-  if (!compileShaderObject(shader, COMPOSITE_SOURCE, nullptr)) {
+  if (!compileShaderObject(shader, source, nullptr)) {
     ext::glDeleteObjectARB(shader);
     return "the composite program does not compile";
   }
@@ -74,15 +82,24 @@ const char* setUpCompositeProgram() {
   GLint imageUnits = 0;
   glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS_ARB, &imageUnits);
   if (imageUnits < UNITS_USED) return "too few texture units";
-  const char* problem = buildCompositeProgram();
+  releaseCompositeProgram();
+  pictureWidth = screenWidth();
+  pictureHeight = screenHeight();
+  // The picture in a texture of its own size; a driver that knows only sides of powers of two
+  // has a screen whose width is one (setScreenSize sees to it), and a square of it holds it.
+  const char* version = (const char*)glGetString(GL_VERSION);
+  bool anySize = (version && version[0] >= '2' && version[0] <= '9') ||
+                 glExtensionAvailable("GL_ARB_texture_non_power_of_two");
+  int textureHeight = anySize ? pictureHeight : pictureWidth;
+  const char* problem = buildCompositeProgram(pictureWidth, pictureHeight, pictureWidth, textureHeight);
   if (*problem) return problem;
-  pictureTexture = makeBlackTexture(GL_RGB, 1024, 1024, GL_RGB);
+  pictureTexture = makeBlackTexture(GL_RGB, pictureWidth, textureHeight, GL_RGB);
   return "";
 }
 
 void composeByProgram(float fadeKeep, TextureId border) {
   glBindTexture(GL_TEXTURE_2D, pictureTexture);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, pictureWidth, pictureHeight);
   GLuint textures[UNITS_USED] = {};
   textures[PICTURE_UNIT] = pictureTexture;
   for (int i = 0; i < 5; ++i) textures[FIRST_GLOW_UNIT + i] = glowTargets[FIRST_GLOW_LEVEL + i];
@@ -97,16 +114,16 @@ void composeByProgram(float fadeKeep, TextureId border) {
   GLhandleARB previous = ext::glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
   beginScreenPass();
   glDisable(GL_BLEND);
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, pictureWidth, pictureHeight);
   ext::glUseProgramObjectARB(compositeProgram);
   ext::glUniform1fARB(fadeKeepLocation, fadeKeep);
   // Without its picture the border quad is drawn untextured in white: it changes nothing.
   ext::glUniform1fARB(borderShownLocation, textures[BORDER_UNIT] != 0 ? 1.0f : 0.0f);
   glBegin(GL_QUADS);
   glVertex3f(0.0f, 0.0f, 0.0f);
-  glVertex3f(float(SCREEN_WIDTH), 0.0f, 0.0f);
-  glVertex3f(float(SCREEN_WIDTH), float(SCREEN_HEIGHT), 0.0f);
-  glVertex3f(0.0f, float(SCREEN_HEIGHT), 0.0f);
+  glVertex3f(1024.0f, 0.0f, 0.0f);
+  glVertex3f(1024.0f, 768.0f, 0.0f);
+  glVertex3f(0.0f, 768.0f, 0.0f);
   glEnd();
   ext::glUseProgramObjectARB(previous);
   endScreenPass();

@@ -19,8 +19,10 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "platform/display.h"
 #include "platform/platform.h"
 #include "render/fast_tail_internal.h"
+#include "render/processor_composite.h"
 
 namespace {
 
@@ -33,6 +35,7 @@ int exactRequested = -1;            // SHOW_EXACT as read at the first question;
 bool simulateMissing;
 FastCompositeChoice compositeOverride = ChooseCompositeByRenderer;
 FastComposite composite = CompositeByProgram;
+int setUpWidth, setUpHeight;        // the screen the composite was set up for
 
 // True on the renderers that draw on the processor, where the processor composite wins.
 bool softwareRenderer() {
@@ -43,23 +46,38 @@ bool softwareRenderer() {
   return false;
 }
 
+// Whether every glow level's texels span a power of two of screen pixels across (screens 512,
+// 1024, 2048 or 4096 wide). Only there does the processor's magnification land where the
+// renderer's does to the last step: at other spans the two round a few halves apart, which
+// can add up to 3 over the five levels. The fragment program samples as the renderer does
+// and composes at every size.
+bool spansArePowersOfTwo() {
+  for (int level = FIRST_GLOW_LEVEL; level < FIRST_GLOW_LEVEL + COMPOSITE_GLOW_LEVELS; ++level) {
+    int width = 0, height = 0;
+    glowLevelSize(level, &width, &height);
+    int span = screenWidth() / width;
+    if (span * width != screenWidth() || (span & (span - 1)) != 0) return false;
+  }
+  return true;
+}
+
 FastComposite chosenComposite() {
   switch (compositeOverride) {
     case ChooseCompositeByProgram: return CompositeByProgram;
     case ChooseCompositeByProcessor: return CompositeByProcessor;
     case ChooseCompositeByRenderer: break;
   }
-  return softwareRenderer() ? CompositeByProcessor : CompositeByProgram;
+  return softwareRenderer() && spansArePowersOfTwo() ? CompositeByProcessor : CompositeByProgram;
 }
 
 // Why the fast tail cannot run on this context, or an empty string when it can.
 const char* setUp() {
   composite = chosenComposite();
   if (simulateMissing) return "an extension or entry point is missing";
-  if (composite == CompositeByProcessor) {
-    setUpProcessorTail(fastTailEntryPointsThere());
-    return "";
-  }
+  setUpWidth = screenWidth();
+  setUpHeight = screenHeight();
+  if (composite == CompositeByProcessor)
+    return setUpProcessorTail(fastTailEntryPointsThere()) ? "" : "no memory for the processor's pictures";
   if (!fastTailEntryPointsThere()) return "an extension or entry point is missing";
   return setUpCompositeProgram();
 }
@@ -85,7 +103,7 @@ bool fastTailEntryPointsThere() {
 }
 
 GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat) {
-  static unsigned char black[1024 * 1024 * 4];
+  unsigned char* black = (unsigned char*)std::calloc((size_t)width * height, 4);
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   GLuint name = 0;
@@ -95,6 +113,7 @@ GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixe
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
+  std::free(black);
   return name;
 }
 
@@ -111,11 +130,18 @@ void setExactPath(bool exact) { exactOverride = exact ? ExactPlainTail : ExactFa
 bool fastTailReady() {
   bool exact = exactOverride != ExactFromEnvironment ? exactOverride == ExactPlainTail : exactPathRequested();
   if (exact) return false;
+  if (support != SupportNotLookedAt && (setUpWidth != screenWidth() || setUpHeight != screenHeight())) {
+    // The screen changed size: the composite is made again for the new one.
+    releaseCompositeProgram();
+    releaseProcessorTail();
+    support = SupportNotLookedAt;
+  }
   if (support == SupportNotLookedAt) {
     const char* problem = setUp();
     support = *problem ? SupportMissing : SupportThere;
     if (support == SupportMissing)
-      std::fprintf(stderr, "fast frame tail unavailable (%s): drawing every pass as written\n", problem);
+      std::fprintf(stderr, "fast frame tail unavailable at %dx%d (%s): drawing every pass as written\n",
+                   setUpWidth, setUpHeight, problem);
   }
   return support == SupportThere;
 }
@@ -127,10 +153,19 @@ void drawFastFrameTail(bool overlays, float fadeAlpha, TextureId white, TextureI
   drawRenderQueue();
   if (!overlays) return;
   float fadeKeep = fadeKeepFor(fadeAlpha);
-  if (composite == CompositeByProcessor)
-    composeByProcessor(fadeKeep, textureName(border));
-  else
-    composeByProgram(fadeKeep, border);
+  if (composite == CompositeByProcessor && !composeByProcessor(fadeKeep, textureName(border))) {
+    // Sizes the composite does not take: this frame and the next ones as the plain tail
+    // draws them.
+    std::fprintf(stderr, "fast frame tail unavailable at %dx%d (the processor composite does not take "
+                 "these sizes): drawing every pass as written\n", setUpWidth, setUpHeight);
+    support = SupportMissing;
+    drawTintedRect(0, 0, 1, 1, 0, 0, 0, 0.5f, white);
+    drawGlow(0, 0, 1, 1, 255, 1);
+    if (fadeAlpha > 0.0f) drawTintedRect(0, 0, 1, 1, 0, 0, 0, fadeAlpha, white);
+    drawScreenQuad(border, 0, 0, 1.0f, 1.0f, QuadMultiply);
+    return;
+  }
+  if (composite == CompositeByProgram) composeByProgram(fadeKeep, border);
   // What the last plain pass leaves: the glow's (or the fade veil's) colour, function, texture.
   glBlendFunc(GL_SRC_ALPHA, fadeKeep < 255.0f ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
   if (fadeKeep < 255.0f) {
@@ -140,6 +175,13 @@ void drawFastFrameTail(bool overlays, float fadeAlpha, TextureId white, TextureI
     glColor4ub(255, 255, 255, 31);
     glBindTexture(GL_TEXTURE_2D, glowTargets[7]);
   }
+}
+
+void grabFinishedFrame(unsigned char* rgb) {
+  if (processorFrameHeld())
+    copyHeldFrame(rgb);
+  else
+    readFrame(rgb);
 }
 
 void setFastComposite(FastCompositeChoice choice) {

@@ -27,6 +27,12 @@ bool fastTailReady();
 // none) and the border. Call only when fastTailReady() is true.
 void drawFastFrameTail(bool overlays, float fadeAlpha, TextureId white, TextureId border);
 
+// The finished picture of the frame just drawn (after renderFrame, before the next frame):
+// screenWidth() x screenHeight() RGB, bottom row first. The processor composite's frame from
+// memory where it composed it, else read back (readFrame): on a shown display call it before
+// the frame is presented, or where presenting keeps the buffer (an offscreen driver).
+void grabFinishedFrame(unsigned char* rgb);
+
 // Deletes the program and the picture texture (the GL context must still be current) and
 // forgets every choice: the next fastTailReady() reads SHOW_EXACT and looks at the driver
 // afresh.

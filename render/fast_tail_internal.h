@@ -17,7 +17,8 @@ bool fastTailEntryPointsThere();
 GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat);
 
 // ---- The fragment-program composite (composite_program.cpp) -------------------------------
-// Builds the program and its picture texture; why it cannot, or an empty string.
+// Builds the program and its picture texture for the screen now; why it cannot, or an empty
+// string.
 const char* setUpCompositeProgram();
 // Copies the screen into the picture texture and lays veil, glow levels 3 to 7, fade veil
 // and border over it in one pass. fadeKeep is 255 minus the fade veil's alpha byte.
@@ -25,12 +26,18 @@ void composeByProgram(float fadeKeep, TextureId border);
 void releaseCompositeProgram();     // deletes the program and the picture texture
 
 // ---- The processor composite's GL side (processor_tail.cpp) -------------------------------
-// Makes the composed texture. programSwitch: a current program can be set aside (and is)
-// while the frame is drawn back.
-void setUpProcessorTail(bool programSwitch);
+// Makes the buffers and the composed texture for the screen now; false when the memory
+// cannot be had. programSwitch: a current program can be set aside (and is) while the frame
+// is drawn back.
+bool setUpProcessorTail(bool programSwitch);
 // The border as it lands on a white screen, taken before the glow capture; again only when
 // the border or any picture changed.
 void sampleBorder(TextureId border);
-// Reads the picture and glow levels 3 to 7 back, composes the frame and draws it back.
-void composeByProcessor(float fadeKeep, GLuint border);
-void releaseProcessorTail();        // deletes the composed texture, forgets the border sample
+// Reads the picture and glow levels 3 to 7 back, composes the frame and keeps it, and draws
+// it back unless nobody sees the display. False, with the screen as the queue left it, when
+// the composite does not take these sizes.
+bool composeByProcessor(float fadeKeep, GLuint border);
+bool processorFrameHeld();          // this frame's finished picture is in memory
+void copyHeldFrame(unsigned char* rgb);   // it, as RGB, bottom row first
+// Deletes the composed texture and frees the buffers, forgets the border sample.
+void releaseProcessorTail();

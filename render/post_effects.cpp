@@ -127,6 +127,7 @@ void buildGlowChain() {
 }
 
 void prepareGlow() {
+  dropHeldFrame();
   if (glowTargetsReady && (targetsWidth != screenWidth() || targetsHeight != screenHeight()))
     releaseGlowTargets();         // the screen changed size: targets of the new one
   if (!glowTargetsReady) createGlowTargets();

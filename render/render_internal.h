@@ -86,6 +86,9 @@ void createGlowTargets();             // at their sizes for the screen now
 // Deletes the targets (a GL context current); prepareGlow makes them again, and does so
 // itself when the screen has changed size since they were made.
 void releaseGlowTargets();
+// The fast tail's processor composite holds no finished frame from here on (each frame's
+// glow capture starts it afresh).
+void dropHeldFrame();
 void captureScene();
 void buildGlowChain();
 void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t decayChance);

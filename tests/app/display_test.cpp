@@ -1,6 +1,8 @@
 // The clear operations on a real software GL context: exact clear colours (each byte
 // over 256), the packed byte order, and a depth clear that leaves colour alone.
 #include <gtest/gtest.h>
+
+#include <vector>
 #include <GL/gl.h>
 
 #include "platform/display.h"
@@ -86,18 +88,37 @@ TEST(ClearOperations, DepthClearLeavesColour) {
   EXPECT_FLOAT_EQ(depth, 1.0f);
 }
 
-// A frame grab reads the finished back buffer before it is presented.
-TEST(ClearOperations, SwapFrameGrabsTheFrame) {
+// readFrame reads the whole frame being drawn, at whatever size the screen has; the screen
+// is the largest 4:3 picture of 4k x 3k pixels that fits the frame asked for.
+TEST(ClearOperations, ReadFrameReadsTheWholeScreenAtEverySize) {
   GL_TEST_CONTEXT();
-  static unsigned char pixels[SCREEN_WIDTH * SCREEN_HEIGHT * 3];
-  clearColorBuffer(1, 2, 3);
-  frameGrabPixels = pixels;
-  swapFrame();
-  frameGrabPixels = nullptr;
-  const unsigned char* last = pixels + sizeof pixels - 3;
-  EXPECT_EQ(pixels[0], 1);
-  EXPECT_EQ(pixels[1], 2);
-  EXPECT_EQ(pixels[2], 3);
-  EXPECT_EQ(last[0], 1);
-  EXPECT_EQ(last[2], 3);
+  const struct {
+    int frameWidth, frameHeight, width, height;
+  } sizes[] = {{1920, 1080, 1440, 1080}, {1024, 768, 1024, 768}, {641, 479, 636, 477},
+               {100, 50, 320, 240}, {10000, 9000, 4096, 3072}, {0, 0, 1024, 768}};
+  for (const auto& size : sizes) {
+    int width = 0, height = 0;
+    fitScreenSize(size.frameWidth ? size.frameWidth : 1024, size.frameHeight ? size.frameHeight : 768,
+                  &width, &height);
+    EXPECT_EQ(width, size.width) << size.frameWidth << "x" << size.frameHeight;
+    EXPECT_EQ(height, size.height) << size.frameWidth << "x" << size.frameHeight;
+  }
+  for (const auto& size : {sizes[0], sizes[2], sizes[5]}) {
+    EXPECT_TRUE(setScreenSize(size.frameWidth, size.frameHeight));
+    ASSERT_EQ(screenWidth(), size.width);
+    ASSERT_EQ(screenHeight(), size.height);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], size.width);
+    EXPECT_EQ(viewport[3], size.height);
+    std::vector<unsigned char> pixels((size_t)size.width * size.height * 3 + 3, 7);
+    clearColorBuffer(1, 2, 3);
+    readFrame(pixels.data());
+    const unsigned char* last = pixels.data() + pixels.size() - 6;
+    EXPECT_EQ(pixels[0], 1);
+    EXPECT_EQ(pixels[2], 3);
+    EXPECT_EQ(last[0], 1);
+    EXPECT_EQ(last[2], 3);
+    EXPECT_EQ(pixels.back(), 7) << "read past the screen";
+  }
 }

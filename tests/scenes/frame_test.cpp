@@ -9,6 +9,7 @@
 
 #include "platform/display.h"
 #include "platform/data_folder.h"
+#include "render/fast_tail.h"
 #include "render/render_internal.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
@@ -23,10 +24,9 @@ std::vector<unsigned char> grab(SCREEN_WIDTH * SCREEN_HEIGHT * 3);
 
 // One frame as the main loop makes it, captured at the buffer swap.
 void frame(int32_t elapsed) {
-  frameGrabPixels = grab.data();
   beginEffectsFrame(elapsed);
   renderFrame(elapsed);
-  frameGrabPixels = nullptr;
+  grabFinishedFrame(grab.data());
 }
 
 // x, y in pixels from the top-left corner of the screen.

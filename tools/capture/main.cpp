@@ -373,10 +373,10 @@ int main(int argc, char** argv) {
   // offscreen picture, since the pixels of a hidden window are not guaranteed.
   setEnvironment("SDL_VIDEODRIVER", "windows", false);
   setEnvironment("SHOW_FBO", "1", true);
-  requestHiddenWindow(1);
 #else
   setEnvironment("SDL_VIDEODRIVER", "offscreen", false);
 #endif
+  requestHiddenWindow(1);             // nobody sees it: frames are read, never presented
   setEnvironment("SDL_AUDIODRIVER", "dummy", false);
   // The window has the picture's size, so that the frames are drawn straight into it.
   setScreenSize(options.frameWidth, options.frameHeight);
@@ -442,7 +442,6 @@ int main(int argc, char** argv) {
   std::vector<unsigned char> upright((size_t)frameSizes.width * frameSizes.height * 3);
   std::vector<SheetCell> sheet;
   startFrameWriter(!exact, video);
-  frameGrabOnly = true;               // nothing shows the offscreen window
   auto begin = std::chrono::steady_clock::now();
   bool ok = true;
   long done = 0, lastFrame = -1, lastVideoFrame = -1, diskFullAt = -1;
@@ -472,10 +471,9 @@ int main(int argc, char** argv) {
       // the whole screen, which no scissor limits.
       setExactPath(exact || !written);
       std::vector<unsigned char>* grab = written ? frameWriterBuffer() : nullptr;
-      frameGrabPixels = grab ? grab->data() : nullptr;
       beginEffectsFrame(elapsed);
       renderFrame(elapsed);
-      frameGrabPixels = nullptr;
+      if (grab) grabFinishedFrame(grab->data());
       if (!written) glDisable(GL_SCISSOR_TEST);
       double frameMs =
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameBegin).count();
