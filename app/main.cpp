@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
                                                : (askYesNo("Fullscreen?", nullptr) ? 1 : 0);
   // The display switches to 1024x768 for the default picture; a picture drawn for another
   // screen is shown at the desktop's own resolution.
-  if (fullscreen && !resolution) requestFullscreenMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32);
+  if (fullscreen && !resolution) requestFullscreenMode(DEFAULT_SCREEN_WIDTH, DEFAULT_SCREEN_HEIGHT, 32);
 
   if (!createDisplay(fullscreen)) {
     std::fprintf(stderr, "show: cannot open a window with an OpenGL context (%s)\n", platformError());

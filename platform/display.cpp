@@ -14,8 +14,8 @@
 #include "platform/offscreen_picture.h"
 #include "platform/platform.h"
 
-static int windowWidth = SCREEN_WIDTH, windowHeight = SCREEN_HEIGHT;
-static int screenW = SCREEN_WIDTH, screenH = SCREEN_HEIGHT;
+static int windowWidth = DEFAULT_SCREEN_WIDTH, windowHeight = DEFAULT_SCREEN_HEIGHT;
+static int screenW = DEFAULT_SCREEN_WIDTH, screenH = DEFAULT_SCREEN_HEIGHT;
 
 int screenWidth() { return screenW; }
 int screenHeight() { return screenH; }
@@ -52,8 +52,8 @@ static const char* driverRefuses(int k) {
 
 int setScreenSize(int width, int height) {
   if (width <= 0 || height <= 0) {
-    width = SCREEN_WIDTH;
-    height = SCREEN_HEIGHT;
+    width = DEFAULT_SCREEN_WIDTH;
+    height = DEFAULT_SCREEN_HEIGHT;
   }
   int fitWidth = 0, fitHeight = 0;
   fitScreenSize(width, height, &fitWidth, &fitHeight);
@@ -89,8 +89,8 @@ void fitScreenToDrawable() {
 }
 
 void requestWindowSize(int width, int height) {
-  windowWidth = width > 0 && height > 0 ? width : SCREEN_WIDTH;
-  windowHeight = width > 0 && height > 0 ? height : SCREEN_HEIGHT;
+  windowWidth = width > 0 && height > 0 ? width : DEFAULT_SCREEN_WIDTH;
+  windowHeight = width > 0 && height > 0 ? height : DEFAULT_SCREEN_HEIGHT;
 }
 
 // Where the frames are drawn. While the window's drawable is exactly 1024x768 they go

@@ -4,8 +4,10 @@
 #include <cstdint>
 
 constexpr int32_t SHOW_LENGTH_MS = 184000;
-constexpr int SCREEN_WIDTH = 1024;
-constexpr int SCREEN_HEIGHT = 768;
+// The default screen: the show's picture as it always was, and at every size the units the
+// screen passes place their quads in (render/screen_quad.cpp).
+constexpr int DEFAULT_SCREEN_WIDTH = 1024;
+constexpr int DEFAULT_SCREEN_HEIGHT = 768;
 
 // The screen: the 4:3 picture every pass draws, chosen once at start and kept for the run,
 // 1024x768 unless the command line asks for another output frame. Every layer reads it here.

@@ -15,7 +15,7 @@ struct Pixel {
 Pixel centrePixel() {
   unsigned char rgba[4] = {0, 0, 0, 0};
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(SCREEN_WIDTH / 2, SCREEN_HEIGHT / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  glReadPixels(DEFAULT_SCREEN_WIDTH / 2, DEFAULT_SCREEN_HEIGHT / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
   return {rgba[0], rgba[1], rgba[2]};
 }
 void expectClearColour(float r, float g, float b, const char* what) {
@@ -84,7 +84,7 @@ TEST(ClearOperations, DepthClearLeavesColour) {
   EXPECT_EQ(p.g, 20);
   EXPECT_EQ(p.b, 30);
   float depth = 0.0f;
-  glReadPixels(SCREEN_WIDTH / 2, SCREEN_HEIGHT / 2, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  glReadPixels(DEFAULT_SCREEN_WIDTH / 2, DEFAULT_SCREEN_HEIGHT / 2, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
   EXPECT_FLOAT_EQ(depth, 1.0f);
 }
 

@@ -78,7 +78,7 @@ TEST(Platform, PlainWindowShape) {
 // window still 1024x768 at (0, 0).
 TEST(Platform, FullscreenWindowTakesTheRequestedMode) {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  requestFullscreenMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32);
+  requestFullscreenMode(DEFAULT_SCREEN_WIDTH, DEFAULT_SCREEN_HEIGHT, 32);
   ASSERT_EQ(createDisplay(1), 1) << platformError();
   SDL_Window* window = SDL_GL_GetCurrentWindow();
   ASSERT_NE(window, nullptr);

@@ -142,7 +142,7 @@ inline void restoreDefaultDrawState() {
   glBlendFunc(GL_ONE, GL_ZERO);
   glDepthMask(GL_TRUE);
   glDisable(GL_SCISSOR_TEST);
-  glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+  glViewport(0, 0, DEFAULT_SCREEN_WIDTH, DEFAULT_SCREEN_HEIGHT);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();

@@ -20,7 +20,7 @@ struct Pixel {
   int r, g, b;
 };
 
-std::vector<unsigned char> grab(SCREEN_WIDTH * SCREEN_HEIGHT * 3);
+std::vector<unsigned char> grab(DEFAULT_SCREEN_WIDTH * DEFAULT_SCREEN_HEIGHT * 3);
 
 // One frame as the main loop makes it, captured at the buffer swap.
 void frame(int32_t elapsed) {
@@ -31,7 +31,7 @@ void frame(int32_t elapsed) {
 
 // x, y in pixels from the top-left corner of the screen.
 Pixel pixelAt(int x, int y) {
-  const unsigned char* p = &grab[((SCREEN_HEIGHT - 1 - y) * SCREEN_WIDTH + x) * 3];
+  const unsigned char* p = &grab[((DEFAULT_SCREEN_HEIGHT - 1 - y) * DEFAULT_SCREEN_WIDTH + x) * 3];
   return {p[0], p[1], p[2]};
 }
 

@@ -133,7 +133,7 @@ TEST(TimeJump, FrameAfterAJumpEqualsTheStraightFrame) {
   GL_TEST_CONTEXT();
   initGlState();
   loadAssets();
-  const size_t size = (size_t)SCREEN_WIDTH * SCREEN_HEIGHT * 3;
+  const size_t size = (size_t)DEFAULT_SCREEN_WIDTH * DEFAULT_SCREEN_HEIGHT * 3;
   std::vector<unsigned char> grab(size);
   std::map<int32_t, std::vector<unsigned char>> wanted = {{9000, {}}, {14500, {}}};
   auto frame = [&](int32_t elapsed, bool written) {

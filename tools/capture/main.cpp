@@ -387,6 +387,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!initGlState()) {
+    destroyDisplay();
     dropPngDir();
     return 1;
   }
@@ -565,6 +566,7 @@ int main(int argc, char** argv) {
   shutdownFastTail();
   freeAssets();
   releaseShaderProgram();
+  destroyDisplay();
   std::fflush(stdout);
   if (stopSignal) return 128 + stopSignal;
   return ok ? 0 : 1;
