@@ -41,8 +41,14 @@ static void frameTail(int32_t elapsed) {
   drawScreenQuad(bordsTex, 0, 0, 1.0f, 1.0f, 2);
 }
 
-// The same tail on the fast path, as in scene 3 (no fade-in).
+// The same tail on the fast path, as in scene 3 (no fade-in). As a frame does, it asks
+// fastTailReady() first, which makes the composite again after a change of screen size, and
+// draws the plain tail where the fast one is not available.
 static void fastTail(int32_t elapsed) {
+  if (!fastTailReady()) {
+    frameTail(elapsed);
+    return;
+  }
   beginEffectsFrame(elapsed);
   resetRenderQueue();
   drawFastFrameTail(true, 0.0f, whiteTex, bordsTex);
