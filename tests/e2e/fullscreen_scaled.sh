@@ -36,15 +36,6 @@ psnr() {
 }
 start_show --fullscreen --resolution 1440x1080 --controls --from 14200
 win=$(expect_fullscreen_window 1920x1080) || exit 1
-wait_stderr() {
-  local i
-  for i in $(seq 1 $(($2 * 10))); do
-    grep -q "$1" "$WORK/show.err" && return 0
-    show_running || return 1
-    sleep 0.1
-  done
-  return 1
-}
 for i in $(seq 1 300); do
   [ "$(screen_pixel 960 540)" != "0 0 0" ] && break
   sleep 0.1

@@ -21,16 +21,6 @@ pixel_at() {
     od -An -tu1 | awk '{ print $1, $2, $3 }'
 }
 
-# wait_stderr PATTERN SECONDS: until a line of the show's stderr matches.
-wait_stderr() {
-  local i
-  for i in $(seq 1 $(($2 * 10))); do
-    grep -q "$1" "$WORK/show.err" && return 0
-    show_running || return 1
-    sleep 0.1
-  done
-  return 1
-}
 
 start_xvfb 1024x768x24
 start_show --window --controls --from 14200

@@ -70,6 +70,17 @@ start_show() {
 
 show_running() { kill -0 "$SHOW_PID" 2>/dev/null; }
 
+# wait_stderr PATTERN SECONDS: until a line of the show's stderr matches.
+wait_stderr() {
+  local i
+  for i in $(seq 1 $(($2 * 10))); do
+    grep -q "$1" "$WORK/show.err" && return 0
+    show_running || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
 # The top-level windows, one per line: "id name class geometry".
 top_windows() { xwininfo -root -children 2>/dev/null | awk '/^ +0x/'; }
 
