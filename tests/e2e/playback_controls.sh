@@ -21,7 +21,6 @@ pixel_at() {
     od -An -tu1 | awk '{ print $1, $2, $3 }'
 }
 
-
 start_xvfb 1024x768x24
 start_show --window --controls --from 14200
 win=$(wait_window '\("show"' 60) || fail "the show opened no window"
