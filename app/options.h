@@ -1,5 +1,6 @@
 // The show's command line, for people and scripts. With no arguments the show asks its
-// question, opens the 1024x768 window, draws the 1024x768 picture and reads data/ in the working directory.
+// question, opens the 1024x768 window, draws the 1024x768 picture and reads data/ in the
+// working directory.
 #pragma once
 #include "app/playback.h"
 

@@ -93,7 +93,7 @@ void requestWindowSize(int width, int height) {
   windowHeight = width > 0 && height > 0 ? height : DEFAULT_SCREEN_HEIGHT;
 }
 
-// Where the frames are drawn. While the window's drawable is exactly 1024x768 they go
+// Where the frames are drawn. While the window's drawable is exactly the screen's size they go
 // straight into it, as they always have: a software renderer rasterises a window's buffer
 // (stored top row first) and a framebuffer object a little differently at triangle edges,
 // so only this keeps the pixels, and the capture tool's output, unchanged. At any other

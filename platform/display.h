@@ -38,7 +38,9 @@ int createDisplay(int fullscreen);    // window at (0, 0) with a current GL cont
 // and SDL's video is quit. Nothing else needs releasing before the process ends.
 void destroyDisplay();
 void requestWindowSize(int width, int height); // createDisplay's window size; 0, 0 restores 1024x768
-void swapFrame();                     // present the finished frame (scaled when the window is not the screen's size)
+// Presents the finished frame (scaled when the window is not the screen's size); nothing
+// where nobody sees the display.
+void swapFrame();
 void presentHeldFrame();              // show the last frame again (while paused), no new frame drawn
 void clearColorBuffer(int r, int g, int b);   // low byte of each, times 1/256; clears colour
 void clearColorBufferPacked(int rgb);         // red in the low byte, then green, then blue

@@ -1,4 +1,4 @@
-// The offscreen picture: a framebuffer object of the show's own size (colour and depth)
+// The offscreen picture: a framebuffer object of the screen's size (colour and depth)
 // that frames are drawn into while the window's drawable has another size, presented into
 // the drawable 4:3 kept, centred, with black bars on the remaining sides. While it is
 // bound, reading the frame back (the glow capture, the frame grab) reads the picture.
