@@ -84,6 +84,7 @@ void sampleBorder(TextureId border) {
 }
 
 bool composeByProcessor(float fadeKeep, GLuint border) {
+  if (tailWidth != screenWidth() || tailHeight != screenHeight()) return false;   // not set up for it
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(0, 0, tailWidth, tailHeight, GL_BGRA, GL_UNSIGNED_BYTE, screenPixels);
   GlowLevelPicture levels[COMPOSITE_GLOW_LEVELS];

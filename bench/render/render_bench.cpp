@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/display.h"
+#include "platform/platform.h"
 #include "render/fast_tail.h"
 #include "render/render_internal.h"
 
@@ -139,6 +140,8 @@ BENCHMARK(BM_Pass)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  setenv("SHOW_FBO", "1", 0);         // every picture size drawn alike, as in bench_show
+  requestHiddenWindow(1);
   if (!createDisplay(0)) {
     std::fprintf(stderr, "no display for the benchmark\n");
     return 1;
