@@ -210,40 +210,46 @@ max_difference() {
     END { print m + 0 }'
 }
 
+# check_capture NAME RESOLUTION MS...: capture.exe's stills at those times and that
+# --resolution against the Linux capture's.
 check_capture() {
-  local start=$SECONDS times=(15000 90000 150000) args=() t rc worst=0 d
+  local name=$1 resolution=$2 start=$SECONDS args=() t rc worst=0 d
+  shift 2
+  local times=("$@")
   if [ "$CAPTURE_BUILT" = 0 ]; then
-    report SKIP capture.stills "$start" "capture.exe does not build (scripts/build-windows.sh capture)"
+    report SKIP "$name" "$start" "capture.exe does not build (scripts/build-windows.sh capture)"
     return
   fi
+  args=(--resolution "$resolution")
   for t in "${times[@]}"; do args+=(--at "$t"); done
+  rm -rf "$WORK/linux" "$WORK/windows"
   mkdir -p "$WORK/linux" "$WORK/windows"
   SHOW_FBO=1 SDL_AUDIODRIVER=dummy build/tools/capture/capture "${args[@]}" --png "$WORK/linux" \
     >"$WORK/capture-linux.log" 2>&1 ||
-    { report FAIL capture.stills "$start" "the Linux capture failed: $(tail -n 1 "$WORK/capture-linux.log")"; return; }
+    { report FAIL "$name" "$start" "the Linux capture failed: $(tail -n 1 "$WORK/capture-linux.log")"; return; }
   run_exe "$WORK/capture.log" build-windows/tools/capture/capture.exe "${args[@]}" --png "$WORK/windows"
   wait_exit 300
   rc=$?
   [ "$rc" -eq 0 ] ||
-    { report FAIL capture.stills "$start" "capture.exe exit status $rc: $(tail -n 1 "$WORK/capture.log")"; return; }
+    { report FAIL "$name" "$start" "capture.exe exit status $rc: $(tail -n 1 "$WORK/capture.log")"; return; }
   local frame
   for t in "${times[@]}"; do
     frame=$(printf 'frame-%06d.png' "$t")
     [ -f "$WORK/windows/$frame" ] ||
-      { report FAIL capture.stills "$start" "no $frame from capture.exe"; return; }
+      { report FAIL "$name" "$start" "no $frame from capture.exe"; return; }
     [ -f "$WORK/linux/$frame" ] ||
-      { report FAIL capture.stills "$start" "no $frame from the Linux capture"; return; }
+      { report FAIL "$name" "$start" "no $frame from the Linux capture"; return; }
     d=$(max_difference "$WORK/linux/$frame" "$WORK/windows/$frame")
     case $d in
-      *[!0-9]*) report FAIL capture.stills "$start" "$frame: $d"; return ;;
+      *[!0-9]*) report FAIL "$name" "$start" "$frame: $d"; return ;;
     esac
     [ "$d" -gt "$worst" ] && worst=$d
     if [ "$d" -gt 2 ]; then
-      report FAIL capture.stills "$start" "$frame differs by up to $d in a channel (2 allowed)"
+      report FAIL "$name" "$start" "$frame differs by up to $d in a channel (2 allowed)"
       return
     fi
   done
-  report PASS capture.stills "$start" "${#times[@]} frames, at most $worst apart in any channel"
+  report PASS "$name" "$start" "${#times[@]} frames at $resolution, at most $worst apart in any channel"
 }
 
 # --- the test programs ---------------------------------------------------------------------
@@ -275,7 +281,9 @@ check_tests() {
 
 check_window
 check_sound
-check_capture
+check_capture capture.stills 1024x768 15000 90000 150000
+# A picture drawn at another size, pillarboxed: the fragment-program composite there.
+check_capture capture.stills_1080p 1920x1080 90000
 check_tests
 
 echo "$PASSED passed, $FAILED failed"
