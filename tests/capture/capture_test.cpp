@@ -175,6 +175,7 @@ TEST(CaptureErrors, BadFlagsAndMissingFfmpeg) {
                        "--from 5000 --to 1000 --report x.csv", "--png", "",
                        "--report /nonexistent-folder/r.csv", "--resolution 1920 --report x.csv",
                        "--resolution auto --report x.csv", "--resolution 4000x100 --report x.csv",
+                       "--resolution 8193x4320 --report x.csv",
                        "--resolution +1920x1080 --report x.csv", "--resolution 1921x1080 --video x.mp4"};
   for (const char* args : bad) {
     EXPECT_EQ(runCapture(args, log), 2) << args;

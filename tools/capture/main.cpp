@@ -170,12 +170,16 @@ static bool parseNumber(const char* text, int low, int high, int* value) {
   return true;
 }
 
-// WxH, each side a whole number within [low, high] of its own.
+// The largest side of an output frame: 8K video (7680x4320) fits, and the few frames held
+// in memory at once (a frame is 3 bytes a pixel) stay within a few hundred megabytes.
+constexpr int MOST_FRAME_SIDE = 8192;
+
+// WxH: at least 320x240, each side at most MOST_FRAME_SIDE.
 static bool parseFrameSize(const std::string& text, int* width, int* height) {
   size_t x = text.find('x');
   if (x == std::string::npos || text.find_first_not_of("0123456789x") != std::string::npos) return false;
-  return parseNumber(text.substr(0, x).c_str(), 320, 16384, width) &&
-         parseNumber(text.substr(x + 1).c_str(), 240, 16384, height);
+  return parseNumber(text.substr(0, x).c_str(), 320, MOST_FRAME_SIDE, width) &&
+         parseNumber(text.substr(x + 1).c_str(), 240, MOST_FRAME_SIDE, height);
 }
 
 // Parses the flags; an empty string on success, else what is wrong.
@@ -200,8 +204,8 @@ static std::string parseOptions(int argc, char** argv, CaptureOptions* options) 
     int number = 0;
     if (flag == "--resolution") {
       if (!parseFrameSize(value, &options->frameWidth, &options->frameHeight))
-        return "--resolution takes WxH in pixels, at least 320x240 and each side at most 16384 (e.g. "
-               "1920x1080), not '" + std::string(value) + "'";
+        return "--resolution takes WxH in pixels, at least 320x240 and each side at most " +
+               std::to_string(MOST_FRAME_SIDE) + " (e.g. 1920x1080), not '" + std::string(value) + "'";
     } else if (flag == "--fps") {
       if (!parseNumber(value, 1, 1000, &number)) return "--fps takes a whole number from 1 to 1000";
       options->fps = number;
