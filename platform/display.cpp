@@ -40,13 +40,10 @@ static const char* driverRefuses(int k) {
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferMost);   // unknown without framebuffer objects
   while (glGetError() != GL_NO_ERROR) {
   }
-  const char* version = (const char*)glGetString(GL_VERSION);
-  bool anySize = (version && version[0] >= '2' && version[0] <= '9') ||
-                 glExtensionAvailable("GL_ARB_texture_non_power_of_two");
   if (4 * k > textureMost) return "larger than its largest texture";
   if (4 * k > viewportMost[0] || 3 * k > viewportMost[1]) return "larger than its largest viewport";
   if (4 * k > renderbufferMost || 3 * k > renderbufferMost) return "larger than its largest framebuffer";
-  if (!anySize && (k & (k - 1)) != 0) return "its textures' sides must be powers of two";
+  if (!glTexturesOfAnySize() && (k & (k - 1)) != 0) return "its textures' sides must be powers of two";
   return nullptr;
 }
 
@@ -126,9 +123,7 @@ int createDisplay(int fullscreen) {
                   : std::strcmp(choice, "0") == 0 ? PictureNever
                                                   : PictureAlways;
   pictureFailed = 0;
-  setScreenSize(screenW, screenH);    // within what this driver can make
-  choosePicture();
-  glViewport(0, 0, screenW, screenH);
+  setScreenSize(screenW, screenH);    // within what this driver can make; picture, viewport
   return 1;
 }
 

@@ -123,8 +123,8 @@ void presentOffscreenPicture() {
     glClear(GL_COLOR_BUFFER_BIT);     // the bars
   }
   bool sameSize = rect[2] == pictureWidth && rect[3] == pictureHeight;
-  ext::glBlitFramebuffer(0, 0, pictureWidth, pictureHeight, rect[0], rect[1], rect[0] + rect[2], rect[1] + rect[3],
-                  GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+  ext::glBlitFramebuffer(0, 0, pictureWidth, pictureHeight, rect[0], rect[1], rect[0] + rect[2],
+                         rect[1] + rect[3], GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
   ext::glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 
   glClearColor(clear[0], clear[1], clear[2], clear[3]);

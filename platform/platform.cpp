@@ -256,6 +256,13 @@ void presentWindow() {
 
 void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 
+// GL 2.0 made them core; before it, the extension.
+int glTexturesOfAnySize() {
+  const char* version = (const char*)glGetString(GL_VERSION);
+  return (version && version[0] >= '2' && version[0] <= '9') ||
+         glExtensionAvailable("GL_ARB_texture_non_power_of_two");
+}
+
 int glExtensionAvailable(const char* name) {
   return window && SDL_GL_ExtensionSupported(name) ? 1 : 0;
 }

@@ -40,6 +40,7 @@ void* glProcAddress(const char* name);                   // extension entry poin
 // does so after making its context current, closeWindow nulls the table.
 void loadGlEntryPoints();
 int glExtensionAvailable(const char* name);              // 1 if the current context offers the extension
+int glTexturesOfAnySize();            // 1 if its textures may have sides that are not powers of two
 const char* platformError();                             // the last failure of openWindow, as text
 
 // Time and input.

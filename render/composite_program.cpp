@@ -87,10 +87,7 @@ const char* setUpCompositeProgram() {
   pictureHeight = screenHeight();
   // The picture in a texture of its own size; a driver that knows only sides of powers of two
   // has a screen whose width is one (setScreenSize sees to it), and a square of it holds it.
-  const char* version = (const char*)glGetString(GL_VERSION);
-  bool anySize = (version && version[0] >= '2' && version[0] <= '9') ||
-                 glExtensionAvailable("GL_ARB_texture_non_power_of_two");
-  int textureHeight = anySize ? pictureHeight : pictureWidth;
+  int textureHeight = glTexturesOfAnySize() ? pictureHeight : pictureWidth;
   const char* problem = buildCompositeProgram(pictureWidth, pictureHeight, pictureWidth, textureHeight);
   if (*problem) return problem;
   pictureTexture = makeBlackTexture(GL_RGB, pictureWidth, textureHeight, GL_RGB);
@@ -119,12 +116,7 @@ void composeByProgram(float fadeKeep, TextureId border) {
   ext::glUniform1fARB(fadeKeepLocation, fadeKeep);
   // Without its picture the border quad is drawn untextured in white: it changes nothing.
   ext::glUniform1fARB(borderShownLocation, textures[BORDER_UNIT] != 0 ? 1.0f : 0.0f);
-  glBegin(GL_QUADS);
-  glVertex3f(0.0f, 0.0f, 0.0f);
-  glVertex3f(1024.0f, 0.0f, 0.0f);
-  glVertex3f(1024.0f, 768.0f, 0.0f);
-  glVertex3f(0.0f, 768.0f, 0.0f);
-  glEnd();
+  screenFractionQuad(0.0f, 0.0f, 1.0f, 1.0f);
   ext::glUseProgramObjectARB(previous);
   endScreenPass();
   for (int unit = UNITS_USED - 1; unit >= 0; --unit) {

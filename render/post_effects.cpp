@@ -10,7 +10,7 @@
 #include "render/render_internal.h"
 
 // The screen in the screen pass's units, as vertex positions.
-constexpr float SCREEN_W = 1024.0f, SCREEN_H = 768.0f;
+constexpr float SCREEN_W = float(DEFAULT_SCREEN_WIDTH), SCREEN_H = float(DEFAULT_SCREEN_HEIGHT);
 
 #ifndef GL_CLAMP
 #define GL_CLAMP 0x2900
@@ -79,20 +79,26 @@ void captureScene() {
   sceneCaptured = true;
 }
 
+// One quad over the screen fraction (x0, y0)-(x1, y1), sampling the same fraction of an
+// image copied from the framebuffer (row t = 0 at the bottom).
+void screenFractionQuad(float x0, float y0, float x1, float y1) {
+  glBegin(GL_QUADS);
+  glTexCoord2f(x0, 1.0f - y0);
+  glVertex3f(SCREEN_W * x0, SCREEN_H * y0, 0.0f);
+  glTexCoord2f(x1, 1.0f - y0);
+  glVertex3f(SCREEN_W * x1, SCREEN_H * y0, 0.0f);
+  glTexCoord2f(x1, 1.0f - y1);
+  glVertex3f(SCREEN_W * x1, SCREEN_H * y1, 0.0f);
+  glTexCoord2f(x0, 1.0f - y1);
+  glVertex3f(SCREEN_W * x0, SCREEN_H * y1, 0.0f);
+  glEnd();
+}
+
 // Draws `source` over a width x height corner and copies the corner into `target`.
 static void reduceInto(GLuint source, GLuint target, int width, int height) {
   glViewport(0, 0, width, height);
   glBindTexture(GL_TEXTURE_2D, source);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0.0f, 1.0f);
-  glVertex3f(0.0f, 0.0f, 0.0f);
-  glTexCoord2f(1.0f, 1.0f);
-  glVertex3f(SCREEN_W, 0.0f, 0.0f);
-  glTexCoord2f(1.0f, 0.0f);
-  glVertex3f(SCREEN_W, SCREEN_H, 0.0f);
-  glTexCoord2f(0.0f, 0.0f);
-  glVertex3f(0.0f, SCREEN_H, 0.0f);
-  glEnd();
+  screenFractionQuad(0.0f, 0.0f, 1.0f, 1.0f);
   glBindTexture(GL_TEXTURE_2D, target);
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
 }
@@ -135,20 +141,6 @@ void prepareGlow() {
   buildGlowChain();
 }
 
-// One quad over the screen fraction (x0, y0)-(x1, y1), sampling the same fraction of an
-// image copied from the framebuffer (row t = 0 at the bottom).
-static void screenFractionQuad(float x0, float y0, float x1, float y1) {
-  glBegin(GL_QUADS);
-  glTexCoord2f(x0, 1.0f - y0);
-  glVertex3f(SCREEN_W * x0, SCREEN_H * y0, 0.0f);
-  glTexCoord2f(x1, 1.0f - y0);
-  glVertex3f(SCREEN_W * x1, SCREEN_H * y0, 0.0f);
-  glTexCoord2f(x1, 1.0f - y1);
-  glVertex3f(SCREEN_W * x1, SCREEN_H * y1, 0.0f);
-  glTexCoord2f(x0, 1.0f - y1);
-  glVertex3f(SCREEN_W * x0, SCREEN_H * y1, 0.0f);
-  glEnd();
-}
 
 void drawGlow(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
   int32_t a = alpha & 0xFF;

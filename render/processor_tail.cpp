@@ -113,16 +113,7 @@ bool composeByProcessor(float fadeKeep, GLuint border) {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
   glViewport(0, 0, tailWidth, tailHeight);
   // The screen pass runs y down: the top of the screen takes the picture's last row.
-  glBegin(GL_QUADS);
-  glTexCoord2f(0.0f, 1.0f);
-  glVertex3f(0.0f, 0.0f, 0.0f);
-  glTexCoord2f(1.0f, 1.0f);
-  glVertex3f(1024.0f, 0.0f, 0.0f);
-  glTexCoord2f(1.0f, 0.0f);
-  glVertex3f(1024.0f, 768.0f, 0.0f);
-  glTexCoord2f(0.0f, 0.0f);
-  glVertex3f(0.0f, 768.0f, 0.0f);
-  glEnd();
+  screenFractionQuad(0.0f, 0.0f, 1.0f, 1.0f);
   glPopAttrib();
   endScreenPass();
   if (previous) ext::glUseProgramObjectARB(previous);

@@ -69,6 +69,9 @@ void drawMesh(Mesh* mesh);
 // ---- Screen passes (screen_quad.cpp) ------------------------------------------------------
 void beginScreenPass();               // 1024x768 units over any screen, y down; saves the enable bits
 void endScreenPass();                 // leaves the matrix mode at GL_PROJECTION
+// In a screen pass: one quad over the screen fraction (x0, y0)-(x1, y1), y down, sampling the
+// same fraction of an image copied from the framebuffer (row t = 0 at the bottom).
+void screenFractionQuad(float x0, float y0, float x1, float y1);   // post_effects.cpp
 
 // ---- Post effects (post_effects.cpp) ------------------------------------------------------
 extern GLuint glowTargets[8];
