@@ -12,6 +12,7 @@ enum ShowExitCode {
   ExitNoWindow = 1,                   // no display, or no window or GL context could be made
   ExitBadCommandLine = 2,             // a bad flag value (the line and the usage on stderr)
   ExitNoDataFolder = 3,               // the data folder itself does not exist
-  ExitGlDriverLacking = 4,            // the GL driver lacks what the show needs (initGlState)
+  ExitGlDriverLacking = 4,            // the GL driver lacks what the show needs (initGlState), or its
+                                      // context what --renderer es3 or core needs
   ExitDisplayGone = 5,                // the display went away while the show ran
 };

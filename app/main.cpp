@@ -10,6 +10,7 @@
 #include "platform/data_folder.h"
 #include "platform/platform.h"
 #include "render/fast_tail.h"
+#include "render/picture_path.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   OptionsResult options = parseShowOptions(argc, argv, &showOptions);
   if (options != RunShow) return options == ExitAfterHelp ? ExitShowEnded : ExitBadCommandLine;
   setDataFolder(showOptions.dataFolder);
+  requestRenderer(showOptions.renderer);
   playbackOptions = showOptions.playback;
   // Started from the wrong folder nothing could be shown: one line, before any question.
   if (reportMissingDataFolder("show")) return ExitNoDataFolder;
@@ -55,7 +57,9 @@ int main(int argc, char** argv) {
   }
   if (showOptions.frameWidth < 0) fitScreenToDrawable();
   if (!initGlState()) {
-    // initGlState has shown which entry points are missing: without them nothing can be drawn.
+    // initGlState has shown which entry points are missing (gl1, in boxes) or why the context
+    // does not fit the shader path (one line): without them nothing can be drawn.
+    if (pictureRefusal()[0]) std::fprintf(stderr, "show: %s\n", pictureRefusal());
     std::fflush(stdout);
     destroyDisplay();
     return ExitGlDriverLacking;

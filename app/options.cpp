@@ -6,11 +6,11 @@
 #include <cstring>
 
 
-ShowOptions showOptions = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0};
+ShowOptions showOptions = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0, RendererGl1};
 
 const char* const SHOW_USAGE =
     "usage: show [--fullscreen | --window] [--size WxH] [--resolution WxH | auto] [--data DIR]\n"
-    "            [--from MS | --scene N] [--controls] [--loop] [--exact] [--help]\n"
+    "            [--from MS | --scene N] [--controls] [--loop] [--exact] [--renderer NAME] [--help]\n"
     "  --fullscreen  fullscreen without asking (1024x768 where the display has that mode,\n"
     "                else the desktop's own resolution with the picture scaled; with\n"
     "                --resolution always the desktop's own resolution)\n"
@@ -28,6 +28,9 @@ const char* const SHOW_USAGE =
     "  --loop        start again from 0 at the end instead of exiting\n"
     "  --exact       draw every pass of the frame tail as written, not the faster one-pass\n"
     "                tail (as SHOW_EXACT=1 does)\n"
+    "  --renderer NAME\n"
+    "                the picture path: gl1 (OpenGL 1.x fixed function, the default), es3\n"
+    "                (OpenGL ES 3.0 shaders) or core (the same shaders on OpenGL 3.3 core)\n"
     "  --help        print this and exit\n"
     "With no arguments the show asks \"Fullscreen?\" and reads data/ in the working directory\n"
     "(where there is none, data/ beside the program).\n";
@@ -65,7 +68,7 @@ static bool parseSize(const char* text, int* width, int* height) {
 }
 
 OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
-  *options = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0};
+  *options = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0, RendererGl1};
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* problem = "";
@@ -80,7 +83,7 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
       std::snprintf(flag, sizeof flag, "%s", std::strlen(arg) < sizeof flag ? arg : "");
     }
     bool takesValue = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--resolution") == 0 || std::strcmp(flag, "--data") == 0 ||
-                      std::strcmp(flag, "--from") == 0 || std::strcmp(flag, "--scene") == 0;
+                      std::strcmp(flag, "--renderer") == 0 || std::strcmp(flag, "--from") == 0 || std::strcmp(flag, "--scene") == 0;
     if (takesValue && !value) {
       if (i + 1 >= argc) return bad(flag, "needs a value", nullptr);
       value = argv[++i];
@@ -109,6 +112,8 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
         return bad(flag, "takes WxH in pixels, at least 320x240 and each side at most 16384 "
                          "(e.g. 1920x1080), or auto", value);
       }
+    } else if (std::strcmp(flag, "--renderer") == 0) {
+      if (!parseRendererName(value, &options->renderer)) return bad(flag, "takes gl1, es3 or core", value);
     } else if (std::strcmp(flag, "--data") == 0) {
       if (!value[0]) return bad(flag, "needs a folder", nullptr);
       options->dataFolder = value;

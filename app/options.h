@@ -3,6 +3,7 @@
 // working directory.
 #pragma once
 #include "app/playback.h"
+#include "platform/platform.h"
 
 struct ShowOptions {
   int fullscreen;                     // -1 ask "Fullscreen?", 0 a window, 1 fullscreen
@@ -13,6 +14,7 @@ struct ShowOptions {
   const char* dataFolder;             // null for "data"
   PlaybackOptions playback;           // --from, --scene, --controls, --loop
   int exact;                          // --exact: every pass of the frame tail as written
+  Renderer renderer;                  // --renderer: the picture path (gl1 by default)
 };
 
 enum OptionsResult { RunShow, ExitAfterHelp, BadOptions };

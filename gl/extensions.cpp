@@ -38,6 +38,10 @@ PFNGLBINDRENDERBUFFERPROC glBindRenderbuffer;
 PFNGLRENDERBUFFERSTORAGEPROC glRenderbufferStorage;
 PFNGLFRAMEBUFFERRENDERBUFFERPROC glFramebufferRenderbuffer;
 PFNGLBLITFRAMEBUFFERPROC glBlitFramebuffer;
+
+#define SHOW_DEFINE_ENTRY_POINT(type, name) type name;
+SHOW_ES3_ENTRY_POINTS(SHOW_DEFINE_ENTRY_POINT)
+#undef SHOW_DEFINE_ENTRY_POINT
 }  // namespace ext
 
 void forgetGlEntryPoints() {
@@ -75,4 +79,8 @@ void forgetGlEntryPoints() {
   ext::glRenderbufferStorage = nullptr;
   ext::glFramebufferRenderbuffer = nullptr;
   ext::glBlitFramebuffer = nullptr;
+
+#define SHOW_FORGET_ENTRY_POINT(type, name) ext::name = nullptr;
+  SHOW_ES3_ENTRY_POINTS(SHOW_FORGET_ENTRY_POINT)
+#undef SHOW_FORGET_ENTRY_POINT
 }

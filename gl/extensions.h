@@ -51,5 +51,48 @@ extern PFNGLFRAMEBUFFERRENDERBUFFERPROC glFramebufferRenderbuffer;
 extern PFNGLBLITFRAMEBUFFERPROC glBlitFramebuffer;
 }  // namespace ext
 
+// The shader-era functions of OpenGL ES 3.0 and desktop OpenGL 3.3 (core or compatibility)
+// the second picture path calls beyond GL 1.1, by their core names. On those contexts the
+// buffer and texture-unit pointers above hold the core functions of the same signatures
+// (glBindBuffer for glBindBufferARB, ...), so that mesh/ uploads the same way on every path.
+#define SHOW_ES3_ENTRY_POINTS(X)                                   \
+  X(PFNGLCREATESHADERPROC, glCreateShader)                         \
+  X(PFNGLSHADERSOURCEPROC, glShaderSource)                         \
+  X(PFNGLCOMPILESHADERPROC, glCompileShader)                       \
+  X(PFNGLGETSHADERIVPROC, glGetShaderiv)                           \
+  X(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                 \
+  X(PFNGLDELETESHADERPROC, glDeleteShader)                         \
+  X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                       \
+  X(PFNGLATTACHSHADERPROC, glAttachShader)                         \
+  X(PFNGLBINDATTRIBLOCATIONPROC, glBindAttribLocation)             \
+  X(PFNGLLINKPROGRAMPROC, glLinkProgram)                           \
+  X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                         \
+  X(PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)               \
+  X(PFNGLDELETEPROGRAMPROC, glDeleteProgram)                       \
+  X(PFNGLUSEPROGRAMPROC, glUseProgram)                             \
+  X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)             \
+  X(PFNGLUNIFORM1IPROC, glUniform1i)                               \
+  X(PFNGLUNIFORM1FPROC, glUniform1f)                               \
+  X(PFNGLUNIFORM1FVPROC, glUniform1fv)                             \
+  X(PFNGLUNIFORM4FPROC, glUniform4f)                               \
+  X(PFNGLUNIFORM4FVPROC, glUniform4fv)                             \
+  X(PFNGLUNIFORMMATRIX3FVPROC, glUniformMatrix3fv)                 \
+  X(PFNGLUNIFORMMATRIX4FVPROC, glUniformMatrix4fv)                 \
+  X(PFNGLGENVERTEXARRAYSPROC, glGenVertexArrays)                   \
+  X(PFNGLBINDVERTEXARRAYPROC, glBindVertexArray)                   \
+  X(PFNGLDELETEVERTEXARRAYSPROC, glDeleteVertexArrays)             \
+  X(PFNGLVERTEXATTRIBPOINTERPROC, glVertexAttribPointer)           \
+  X(PFNGLENABLEVERTEXATTRIBARRAYPROC, glEnableVertexAttribArray)   \
+  X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, glDisableVertexAttribArray) \
+  X(PFNGLVERTEXATTRIB4FPROC, glVertexAttrib4f)                     \
+  X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                       \
+  X(PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D)
+
+namespace ext {
+#define SHOW_DECLARE_ENTRY_POINT(type, name) extern type name;
+SHOW_ES3_ENTRY_POINTS(SHOW_DECLARE_ENTRY_POINT)
+#undef SHOW_DECLARE_ENTRY_POINT
+}  // namespace ext
+
 // Nulls every pointer of the table: the context they came from is gone.
 void forgetGlEntryPoints();

@@ -135,10 +135,41 @@ void destroyDisplay() {
 
 int displayShown() { return !hiddenWindowRequested(); }
 
+// Whether glReadPixels gives RGB bytes: always on desktop GL; OpenGL ES promises only RGBA,
+// besides the one format of its own choice it names.
+static bool readsRgb() {
+  if (requestedRenderer() != RendererEs3) return true;
+  GLint format = 0, type = 0;
+  glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_FORMAT, &format);
+  glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_TYPE, &type);
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  return format == GL_RGB && type == GL_UNSIGNED_BYTE;
+}
+
 void readFrame(unsigned char* rgb) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(offscreenPictureOpen() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
-  glReadPixels(0, 0, screenW, screenH, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  if (readsRgb()) {
+    glReadPixels(0, 0, screenW, screenH, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return;
+  }
+  // RGBA, then packed down to RGB.
+  static unsigned char* rgba;
+  static size_t rgbaBytes;
+  size_t bytes = (size_t)screenW * screenH * 4;
+  if (rgbaBytes < bytes) {
+    std::free(rgba);
+    rgba = (unsigned char*)std::malloc(bytes);
+    rgbaBytes = rgba ? bytes : 0;
+    if (!rgba) return;
+  }
+  glReadPixels(0, 0, screenW, screenH, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  for (size_t i = 0; i < (size_t)screenW * screenH; ++i) {
+    rgb[i * 3] = rgba[i * 4];
+    rgb[i * 3 + 1] = rgba[i * 4 + 1];
+    rgb[i * 3 + 2] = rgba[i * 4 + 2];
+  }
 }
 
 void swapFrame() {

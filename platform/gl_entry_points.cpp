@@ -18,11 +18,17 @@ static void fetchEither(T* entry, const char* name, const char* extensionName) {
 }
 
 void loadGlEntryPoints() {
-  fetch(&ext::glActiveTextureARB, "glActiveTextureARB");
-  fetch(&ext::glBindBufferARB, "glBindBufferARB");
-  fetch(&ext::glGenBuffersARB, "glGenBuffersARB");
-  fetch(&ext::glBufferDataARB, "glBufferDataARB");
-  fetch(&ext::glDeleteBuffersARB, "glDeleteBuffersARB");
+  // The second picture path's contexts have these by their core names only (an ES context
+  // knows no ARB names); the same signatures, so the table's users need not care.
+  bool core = requestedRenderer() != RendererGl1;
+  fetch(&ext::glActiveTextureARB, core ? "glActiveTexture" : "glActiveTextureARB");
+  fetch(&ext::glBindBufferARB, core ? "glBindBuffer" : "glBindBufferARB");
+  fetch(&ext::glGenBuffersARB, core ? "glGenBuffers" : "glGenBuffersARB");
+  fetch(&ext::glBufferDataARB, core ? "glBufferData" : "glBufferDataARB");
+  fetch(&ext::glDeleteBuffersARB, core ? "glDeleteBuffers" : "glDeleteBuffersARB");
+#define SHOW_FETCH_ENTRY_POINT(type, name) fetch(&ext::name, #name);
+  SHOW_ES3_ENTRY_POINTS(SHOW_FETCH_ENTRY_POINT)
+#undef SHOW_FETCH_ENTRY_POINT
 
   fetch(&ext::glCreateProgramObjectARB, "glCreateProgramObjectARB");
   fetch(&ext::glDeleteObjectARB, "glDeleteObjectARB");

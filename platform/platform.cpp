@@ -157,10 +157,42 @@ void requestFullscreenMode(int width, int height, int bitsPerPixel) {
   fullscreenBits = bitsPerPixel;
 }
 
-// Double-buffered RGBA, compatibility profile, so the fixed-function GL 1.x calls work.
-static void setContextAttributes(int depthBits) {
+static Renderer renderer = RendererGl1;
+
+void requestRenderer(Renderer chosen) { renderer = chosen; }
+Renderer requestedRenderer() { return renderer; }
+
+static const char* const RENDERER_NAME[] = {"gl1", "es3", "core"};
+
+const char* rendererName(Renderer chosen) { return RENDERER_NAME[chosen]; }
+
+int parseRendererName(const char* text, Renderer* chosen) {
+  for (int i = 0; i < 3; ++i)
+    if (text && std::strcmp(text, RENDERER_NAME[i]) == 0) {
+      *chosen = (Renderer)i;
+      return 1;
+    }
+  return 0;
+}
+
+// Double-buffered RGBA with a depth buffer, in the profile the picture path needs: the
+// compatibility profile for the fixed-function GL 1.x calls, OpenGL ES 3.0 or 3.3 core for
+// the shader path. `fallback` asks for the nearest older context of the same kind instead
+// (ES 2.0, or whatever the driver makes by default), so that a driver without the version
+// asked for still gives a context whose version can be named in the refusal.
+static void setContextAttributes(int depthBits, bool fallback) {
   SDL_GL_ResetAttributes();
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  if (renderer == RendererEs3) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, fallback ? 2 : 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+  } else if (renderer == RendererCore && !fallback) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  } else if (renderer == RendererGl1) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  }
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -201,9 +233,14 @@ int openWindow(int width, int height, int fullscreen) {
   // drawable (in pixels, so a high-density display gets its full resolution).
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE |
                        SDL_WINDOW_ALLOW_HIGHDPI;
-  const int depths[] = {32, 24};      // a 32-bit depth buffer where the driver has one
-  for (int depth : depths) {
-    setContextAttributes(depth);
+  // A 32-bit depth buffer where the driver has one; on the shader path, at last the nearest
+  // older context (see setContextAttributes).
+  const int depths[] = {32, 24, 24};
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    int depth = depths[attempt];
+    bool fallback = attempt == 2;
+    if (fallback && renderer == RendererGl1) break;
+    setContextAttributes(depth, fallback);
     window = SDL_CreateWindow("", 0, 0, width, height, flags);
     if (!window) {
       noteError("cannot open the window");
@@ -256,9 +293,10 @@ void presentWindow() {
 
 void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 
-// GL 2.0 made them core; before it, the extension.
+// GL 2.0 and OpenGL ES 3.0 made them core; before them, the extension.
 int glTexturesOfAnySize() {
   const char* version = (const char*)glGetString(GL_VERSION);
+  if (version && std::strncmp(version, "OpenGL ES ", 10) == 0) return version[10] >= '3' && version[10] <= '9';
   return (version && version[0] >= '2' && version[0] <= '9') ||
          glExtensionAvailable("GL_ARB_texture_non_power_of_two");
 }

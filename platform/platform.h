@@ -24,6 +24,18 @@ int startVideo();
 // Does nothing in a build without Xlib.
 void exitWhenDisplayGoes(const char* program, int exitCode);
 
+// Which picture path the GL context is made for, chosen once at start (before the window
+// opens) by the command line's --renderer: the OpenGL 1.x fixed-function path with its ARB
+// extensions (a compatibility context, the default), or the shader path on an OpenGL ES 3.0
+// context (also WebGL2's) or on a desktop OpenGL 3.3 core context.
+enum Renderer { RendererGl1, RendererEs3, RendererCore };
+void requestRenderer(Renderer renderer);  // the contexts opened from now on are of this kind
+Renderer requestedRenderer();
+const char* rendererName(Renderer renderer);              // "gl1", "es3", "core"
+int parseRendererName(const char* text, Renderer* renderer);  // 1 for one of those names
+// The values --renderer takes, for usage texts and messages: "gl1, es3 or core".
+constexpr const char* RENDERER_NAMES = "gl1, es3 or core";
+
 // Display mode and window.
 void requestFullscreenMode(int width, int height, int bitsPerPixel); // the next window opens in this mode
 int openWindow(int width, int height, int fullscreen);  // window at (0, 0), no decorations, GL context current; 1 on success

@@ -11,7 +11,8 @@
 // (sending the grid as one vertex array instead of immediate mode made no difference).
 //
 // Owns the choice between the two tails (SHOW_EXACT, setExactPath) and the two composites,
-// the check of what the driver offers, and the set-up and shutdown of both composites.
+// the check of what the driver offers, and the set-up and shutdown of both composites; the
+// GL work of each goes through the picture path to the back end in use.
 #include "render/fast_tail.h"
 
 #include <cstdio>
@@ -22,7 +23,6 @@
 #include "platform/display.h"
 #include "platform/platform.h"
 #include "render/fast_tail_internal.h"
-#include "render/processor_composite.h"
 
 namespace {
 
@@ -70,6 +70,33 @@ FastComposite chosenComposite() {
   return softwareRenderer() && spansArePowersOfTwo() ? CompositeByProcessor : CompositeByProgram;
 }
 
+// Byte arithmetic as the blending of an 8-bit framebuffer does it: each pass rounds. The glow's
+// weight, the screen's size, the picture texture's and the veil's weight are written in (%d)
+// when the program is built.
+const char* const COMPOSITE_SOURCE =
+    "uniform sampler2D picture, level3, level4, level5, level6, level7, border;\n"
+    "uniform float fadeKeep, borderShown;\n"
+    "vec3 bytes(vec4 texel) { return floor(texel.rgb * 255.0 + 0.5); }\n"
+    "vec3 scaled(vec3 a, vec3 b) { return floor(a * b / 255.0 + 0.5); }\n"
+    "vec3 glow(vec3 c, sampler2D level, vec2 uv) {\n"
+    "  return min(c + scaled(bytes(texture2D(level, uv)), vec3(%d.0)), 255.0);\n"
+    "}\n"
+    "void main() {\n"
+    "  vec2 uv = gl_FragCoord.xy / vec2(%d.0, %d.0);\n"
+    "  vec3 c = bytes(texture2D(picture, gl_FragCoord.xy / vec2(%d.0, %d.0)));\n"
+    "  c = scaled(c, vec3(%d.0));\n"
+    "  c = glow(c, level3, uv);\n"
+    "  c = glow(c, level4, uv);\n"
+    "  c = glow(c, level5, uv);\n"
+    "  c = glow(c, level6, uv);\n"
+    "  c = glow(c, level7, uv);\n"
+    "  c = scaled(c, vec3(fadeKeep));\n"
+    "  vec3 b = bytes(texture2D(border, vec2(uv.x, 1.0 - uv.y)));\n"
+    "  c = scaled(c, mix(vec3(255.0), b, borderShown));\n"
+    "  gl_FragColor = vec4(c / 255.0, 1.0);\n"
+    "}\n";
+
+
 // Why the fast tail cannot run on this context, or an empty string when it can.
 const char* setUp() {
   composite = chosenComposite();
@@ -91,30 +118,8 @@ float fadeKeepFor(float alpha) {
 
 }  // namespace
 
-bool fastTailEntryPointsThere() {
-  bool there = ext::glActiveTextureARB && ext::glCreateShaderObjectARB && ext::glShaderSourceARB &&
-               ext::glCompileShaderARB && ext::glCreateProgramObjectARB && ext::glAttachObjectARB &&
-               ext::glLinkProgramARB && ext::glGetObjectParameterivARB && ext::glUseProgramObjectARB &&
-               ext::glGetHandleARB && ext::glGetUniformLocationARB && ext::glUniform1iARB &&
-               ext::glUniform1fARB && ext::glDeleteObjectARB;
-  return there && glExtensionAvailable("GL_ARB_multitexture") &&
-         glExtensionAvailable("GL_ARB_shader_objects") &&
-         glExtensionAvailable("GL_ARB_fragment_shader");
-}
-
-GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat) {
-  unsigned char* black = (unsigned char*)std::calloc((size_t)width * height, 4);
-  GLint bound = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, pixelFormat, GL_UNSIGNED_BYTE, black);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
-  std::free(black);
-  return name;
+void compositeSource(char* out, size_t size, int width, int height, int textureWidth, int textureHeight) {
+  std::snprintf(out, size, COMPOSITE_SOURCE, GLOW_WEIGHT, width, height, textureWidth, textureHeight, VEIL_KEEP);
 }
 
 bool exactPathRequested() {
@@ -166,15 +171,7 @@ void drawFastFrameTail(bool overlays, float fadeAlpha, TextureId white, TextureI
     return;
   }
   if (composite == CompositeByProgram) composeByProgram(fadeKeep, border);
-  // What the last plain pass leaves: the glow's (or the fade veil's) colour, function, texture.
-  glBlendFunc(GL_SRC_ALPHA, fadeKeep < 255.0f ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
-  if (fadeKeep < 255.0f) {
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, textureName(white));
-  } else {
-    glColor4ub(255, 255, 255, 31);
-    glBindTexture(GL_TEXTURE_2D, glowTargets[7]);
-  }
+  leaveFastTailState(fadeKeep, white);
 }
 
 void grabFinishedFrame(unsigned char* rgb) {

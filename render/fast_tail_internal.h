@@ -1,43 +1,44 @@
-// Inside the fast frame tail: what its three files share. render/fast_tail.cpp chooses the
-// way and dispatches, render/composite_program.cpp composes with a fragment program,
-// render/processor_tail.cpp has the processor compose (render/processor_composite.cpp)
-// from the picture read back.
+// Inside the fast frame tail: what its files share. render/fast_tail.cpp chooses the way and
+// dispatches through the picture path (render/picture_path.h) to the back end's composite:
+// a fragment program (render/gl1_composite_program.cpp, render/es3_tail.cpp) or the processor
+// (render/processor_composite.cpp) from the picture read back (render/processor_tail.cpp
+// holds the buffers; render/gl1_processor_tail.cpp and render/es3_tail.cpp read into them).
 #pragma once
+#include <cstddef>
+#include <cstdint>
+
 #include "render/fast_tail.h"
+#include "render/picture_path.h"
+#include "render/processor_composite.h"
 #include "render/render_internal.h"
 
-constexpr int FIRST_GLOW_LEVEL = 3; // ordinary frames show levels 3 to 7 (alpha 255)
-
 // ---- Choosing (fast_tail.cpp) -------------------------------------------------------------
-// True when the table holds every entry point the fast tail calls and the context offers
-// the multitexture, shader-object and fragment-shader extensions.
-bool fastTailEntryPointsThere();
-// A new texture of the given size and formats, black, nearest filtering; the binding of
-// GL_TEXTURE_2D is left as it was.
-GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat);
+// The composite program's source, for a screen of width x height whose picture lies in a
+// texture of textureWidth x textureHeight: GLSL 1.10 as GL 1.x's shader objects take it, the
+// same text the shader path translates for GLSL ES 3.00 (render/es3_shader_text.cpp). The
+// veil's and the glow's weights are the processor composite's (render/processor_composite.h).
+void compositeSource(char* out, size_t size, int width, int height, int textureWidth, int textureHeight);
 
-// ---- The fragment-program composite (composite_program.cpp) -------------------------------
-// Builds the program and its picture texture for the screen now; why it cannot, or an empty
-// string.
-const char* setUpCompositeProgram();
-// Copies the screen into the picture texture and lays veil, glow levels 3 to 7, fade veil
-// and border over it in one pass. fadeKeep is 255 minus the fade veil's alpha byte.
-void composeByProgram(float fadeKeep, TextureId border);
-void releaseCompositeProgram();     // deletes the program and the picture texture
-
-// ---- The processor composite's GL side (processor_tail.cpp) -------------------------------
-// Makes the buffers and the composed texture for the screen now; false when the memory
-// cannot be had. programSwitch: a current program can be set aside (and is) while the frame
-// is drawn back.
-bool setUpProcessorTail(bool programSwitch);
-// The border as it lands on a white screen, taken before the glow capture; again only when
-// the border or any picture changed.
-void sampleBorder(TextureId border);
-// Reads the picture and glow levels 3 to 7 back, composes the frame and keeps it, and draws
-// it back unless nobody sees the display. False, with the screen as the queue left it, when
-// the composite does not take these sizes.
-bool composeByProcessor(float fadeKeep, GLuint border);
+// ---- The processor composite's buffers (processor_tail.cpp) -------------------------------
+struct ProcessorTail {
+  // 4 bytes a pixel, rows bottom-up: the screen and the border as large as the screen, the
+  // glow levels at their own sizes. Blue, green, red, alpha on GL 1.x (glReadPixels with
+  // GL_BGRA); red, green, blue, alpha on the shader path (rgbaOrder), which ES reads. The
+  // composite treats the three colour channels alike, so either order composes the same.
+  unsigned char* screenPixels;
+  unsigned char* borderPixels;
+  unsigned char* levelPixels[COMPOSITE_GLOW_LEVELS];
+  int width, height;                // the screen the buffers were made for
+  bool rgbaOrder;
+  GLuint composedTexture;           // the screen's size: the processor's finished frame
+  bool programSwitch;               // a current program can be set aside while it is drawn back
+  GLuint borderSampled;             // the border texture borderPixels was taken from; 0: none
+  uint32_t borderSampledUploads;    // textureUploads when it was taken
+  bool frameHeld;                   // screenPixels holds this frame's finished picture
+};
+extern ProcessorTail processorTail;
+// Allocates the buffers for the screen now; false, with nothing held, without the memory.
+bool holdProcessorBuffers(bool rgbaOrder);
+void freeProcessorBuffers();        // and forgets the border sample and the held frame
 bool processorFrameHeld();          // this frame's finished picture is in memory
 void copyHeldFrame(unsigned char* rgb);   // it, as RGB, bottom row first
-// Deletes the composed texture and frees the buffers, forgets the border sample.
-void releaseProcessorTail();

@@ -1,20 +1,10 @@
-// Post effects on the finished frame: the capture of the render queue into the top two
-// thirds' worth of rows, the glow chain of seven smaller copies, the glow overlay, the tinted
-// veil and the row jitter. Every pass is drawn in the screen pass's 1024x768 units over
-// viewports of the picture's own size (platform/display.h), so it covers any picture.
-// Owns glowTargets, glowTargetsReady, sceneCaptured, effectsSeed, rowOffset, gridCoord and
-// the size the targets were made for.
-#include <cstdlib>
-
+// Post effects on the finished frame, as the front end sees them: the glow levels' sizes,
+// the frame's seed, when the capture and the chain are made, what each overlay draws and the
+// row jitter's random rows. The back ends draw them (render/picture_path.h). Owns glowTargets,
+// glowTargetsReady, sceneCaptured, effectsSeed, rowOffset, gridCoord and the size the
+// targets were made for.
 #include "platform/display.h"
 #include "render/render_internal.h"
-
-// The screen in the screen pass's units, as vertex positions.
-constexpr float SCREEN_W = float(DEFAULT_SCREEN_WIDTH), SCREEN_H = float(DEFAULT_SCREEN_HEIGHT);
-
-#ifndef GL_CLAMP
-#define GL_CLAMP 0x2900
-#endif
 
 GLuint glowTargets[8];
 bool glowTargetsReady;
@@ -22,8 +12,7 @@ bool sceneCaptured;
 int32_t effectsSeed;
 float rowOffset[129];
 float gridCoord[129];
-
-static int targetsWidth, targetsHeight;   // the screen the targets were made for
+int glowTargetsWidth, glowTargetsHeight;
 
 void glowLevelSize(int level, int* width, int* height) {
   if (level <= 0) {
@@ -40,139 +29,22 @@ void beginEffectsFrame(int32_t elapsedMs) {
   sceneCaptured = false;
 }
 
-// Each target starts black, at its level's size; the capture and the chain give each its
-// image anew every frame.
-void createGlowTargets() {
-  int width = 0, height = 0;
-  glowLevelSize(0, &width, &height);
-  unsigned char* black = (unsigned char*)std::calloc((size_t)width * height, 3);
-  for (int i = 0; i < 8; ++i) {
-    glowLevelSize(i, &width, &height);
-    glGenTextures(1, &glowTargets[i]);
-    glBindTexture(GL_TEXTURE_2D, glowTargets[i]);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-  }
-  std::free(black);
-  targetsWidth = screenWidth();
-  targetsHeight = screenHeight();
-  glowTargetsReady = true;
-}
-
-void releaseGlowTargets() {
-  if (glowTargetsReady) glDeleteTextures(8, glowTargets);
-  for (GLuint& name : glowTargets) name = 0;
-  glowTargetsReady = false;
-}
-
-void captureScene() {
-  if (sceneCaptured) return;
-  int width = 0, height = 0;
-  glowLevelSize(0, &width, &height);
-  glViewport(0, 0, width, height);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  drawRenderQueue();
-  glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
-  glViewport(0, 0, screenWidth(), screenHeight());
-  sceneCaptured = true;
-}
-
-// One quad over the screen fraction (x0, y0)-(x1, y1), sampling the same fraction of an
-// image copied from the framebuffer (row t = 0 at the bottom).
-void screenFractionQuad(float x0, float y0, float x1, float y1) {
-  glBegin(GL_QUADS);
-  glTexCoord2f(x0, 1.0f - y0);
-  glVertex3f(SCREEN_W * x0, SCREEN_H * y0, 0.0f);
-  glTexCoord2f(x1, 1.0f - y0);
-  glVertex3f(SCREEN_W * x1, SCREEN_H * y0, 0.0f);
-  glTexCoord2f(x1, 1.0f - y1);
-  glVertex3f(SCREEN_W * x1, SCREEN_H * y1, 0.0f);
-  glTexCoord2f(x0, 1.0f - y1);
-  glVertex3f(SCREEN_W * x0, SCREEN_H * y1, 0.0f);
-  glEnd();
-}
-
-// Draws `source` over a width x height corner and copies the corner into `target`.
-static void reduceInto(GLuint source, GLuint target, int width, int height) {
-  glViewport(0, 0, width, height);
-  glBindTexture(GL_TEXTURE_2D, source);
-  screenFractionQuad(0.0f, 0.0f, 1.0f, 1.0f);
-  glBindTexture(GL_TEXTURE_2D, target);
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
-}
-
-void buildGlowChain() {
-  static const GLubyte white[3] = {255, 255, 255};
-  beginScreenPass();
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  glColor3ubv(white);
-  // A capture more than twice level 1's width is halved first, in level 1's target, until it
-  // is not: a linear sample then falls at most every other texel, so none is skipped.
-  int width = 0, height = 0, firstWidth = 0, firstHeight = 0;
-  glowLevelSize(0, &width, &height);
-  glowLevelSize(1, &firstWidth, &firstHeight);
-  GLuint source = glowTargets[0];
-  while (width > 2 * firstWidth) {
-    width /= 2;
-    height /= 2;
-    reduceInto(source, glowTargets[1], width, height);
-    source = glowTargets[1];
-  }
-  for (int i = 1; i < 8; ++i) {
-    glowLevelSize(i, &width, &height);
-    reduceInto(source, glowTargets[i], width, height);
-    source = glowTargets[i];
-  }
-  glViewport(0, 0, screenWidth(), screenHeight());
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  endScreenPass();
-}
-
 void prepareGlow() {
   dropHeldFrame();
-  if (glowTargetsReady && (targetsWidth != screenWidth() || targetsHeight != screenHeight()))
+  if (glowTargetsReady && (glowTargetsWidth != screenWidth() || glowTargetsHeight != screenHeight()))
     releaseGlowTargets();         // the screen changed size: targets of the new one
   if (!glowTargetsReady) createGlowTargets();
   captureScene();
   buildGlowChain();
 }
 
-
 void drawGlow(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
-  int32_t a = alpha & 0xFF;
-  int32_t first = a / 64;
-  GLubyte colour[4] = {255, 255, 255, (GLubyte)a};
-  beginScreenPass();
-  glEnable(GL_BLEND);
-  if (additive)
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  else
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glViewport(0, 0, screenWidth(), screenHeight());
-  for (int32_t level = first; level <= 7; ++level) {
-    colour[3] = (GLubyte)(additive ? a >> 3 : (a * level) / 8);
-    glBindTexture(GL_TEXTURE_2D, glowTargets[level]);
-    glColor4ubv(colour);
-    screenFractionQuad(x0, y0, x1, y1);
-  }
-  endScreenPass();
+  drawGlowLevels(x0, y0, x1, y1, alpha, additive);
 }
 
 void drawTintedRect(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
                     TextureId texture) {
-  beginScreenPass();
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glViewport(0, 0, screenWidth(), screenHeight());
-  glBindTexture(GL_TEXTURE_2D, textureName(texture));
-  glColor4f(r, g, b, a);
-  screenFractionQuad(x0, y0, x1, y1);
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  endScreenPass();
+  drawTintedQuad(x0, y0, x1, y1, r, g, b, a, texture);
 }
 
 void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t decayChance) {
@@ -180,10 +52,6 @@ void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t dec
   if (jumpChance < 1) jumpChance = 1;
   if (decayChance < 1) decayChance = 1;
   gen::srand((uint32_t)effectsSeed);
-  beginScreenPass();
-  glViewport(0, 0, screenWidth(), screenHeight());
-  glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
-
   int32_t g = 0;
   for (int i = 128; i >= 0; --i) {
     if (gen::rand() % decayChance == 0)
@@ -193,36 +61,17 @@ void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t dec
     rowOffset[i] = (float)g * 0.0009765625f;
     gridCoord[i] = (float)i * 0.0078125f;
   }
-
-  glBegin(GL_QUADS);
-  for (int r = 0; r < 128; ++r) {
-    float yLow = SCREEN_H - 6.0f * (float)(r + 1);
-    float yHigh = SCREEN_H - 6.0f * (float)r;
-    for (int c = 0; c < 128; ++c) {
-      float xLeft = 8.0f * (float)c;
-      float xRight = 8.0f * (float)(c + 1);
-      glTexCoord2f(gridCoord[c] + rowOffset[r + 1], gridCoord[r + 1]);
-      glVertex3f(xLeft, yLow, 0.0f);
-      glTexCoord2f(gridCoord[c + 1] + rowOffset[r + 1], gridCoord[r + 1]);
-      glVertex3f(xRight, yLow, 0.0f);
-      glTexCoord2f(gridCoord[c + 1] + rowOffset[r], gridCoord[r]);
-      glVertex3f(xRight, yHigh, 0.0f);
-      glTexCoord2f(gridCoord[c] + rowOffset[r], gridCoord[r]);
-      glVertex3f(xLeft, yHigh, 0.0f);
-    }
-  }
-  glEnd();
-  endScreenPass();
+  drawRowJitterGrid();
 }
 
 void drawRgbRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t decayChance) {
   if (jumpChance == 0) jumpChance = 1;
   if (decayChance == 0) decayChance = 1;
-  glColorMask(1, 0, 0, 1);
+  setColourMask(true, false, false, true);
   drawRowJitter(amplitude, decay, jumpChance, decayChance);
-  glColorMask(0, 1, 0, 1);
+  setColourMask(false, true, false, true);
   drawRowJitter(amplitude * 0.8f, decay, jumpChance, decayChance);
-  glColorMask(0, 0, 1, 1);
+  setColourMask(false, false, true, true);
   drawRowJitter(amplitude * 0.7f, decay, jumpChance, decayChance);
-  glColorMask(1, 1, 1, 1);
+  setColourMask(true, true, true, true);
 }

@@ -21,8 +21,6 @@
 namespace {
 
 constexpr int CHANNELS = 4;                 // blue, green, red and the unused alpha
-constexpr int VEIL_KEEP = 127;              // the half-black veil keeps 127 of 255
-constexpr int GLOW_WEIGHT = 31;             // each glow level is added at alpha 31
 constexpr int FRACTION_BITS = 6;            // magnified values are kept in 1/64 of a byte
 constexpr int WEIGHT_BITS = 16;             // weights across in 1/65536
 

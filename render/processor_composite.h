@@ -9,6 +9,12 @@
 // Pictures are 4 bytes a pixel in the order blue, green, red, alpha, rows from the bottom up,
 // as glReadPixels gives them with GL_BGRA.
 constexpr int COMPOSITE_GLOW_LEVELS = 5;   // levels 3 to 7: 128 x 64 texels down to 8 x 4
+// The frame tail's weights, for every composite: ordinary frames show glow levels 3 to 7
+// (alpha 255), each added at alpha 31 (255 >> 3); the half-black veil keeps 127 of 255 (the
+// byte the framebuffer makes of 0.5).
+constexpr int FIRST_GLOW_LEVEL = 3;
+constexpr int GLOW_WEIGHT = 31;
+constexpr int VEIL_KEEP = 127;
 
 struct GlowLevelPicture {
   const unsigned char* pixels;              // width x height

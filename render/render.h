@@ -14,6 +14,9 @@ void releaseShaderProgram();          // vertex shader, fragment shader, program
 // reader the fuzz target drives.
 void readShaderFile(const char* path, char** text);
 
+// ---- Textures (texture_upload.cpp) --------------------------------------------------------
+TextureId loadRawTexture(const char* fileName);     // lowest free slot, or -1 when the table is full
+
 // ---- Render queue (render_queue.cpp) ------------------------------------------------------
 enum RenderCommand : int32_t {
   DrawBackground = 1, BlendAdditive = 2, BlendMultiply = 3, BlendAlpha = 4,

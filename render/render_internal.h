@@ -1,30 +1,21 @@
-// Inside the rendering layer: the state behind render/render.h, shared by the render/ files,
-// their tests, the tools and the benchmarks. Scene scripts use render/render.h alone.
+// Inside the rendering layer: the front end's state behind render/render.h, shared by the
+// render/ files and both back ends, their tests, the tools and the benchmarks. Scene scripts
+// use render/render.h alone.
 #pragma once
 #include <cstdint>
 #include "gl/extensions.h"
+#include "render/picture_path.h"
 #include "render/render.h"
 
-// ---- GL state (gl_state.cpp) --------------------------------------------------------------
-extern int glStateReady;
+// ---- GL state (picture_path.cpp) ----------------------------------------------------------
+extern int glStateReady;              // 1 once initGlState has set the fixed state up
 
-// ---- Anisotropic-light shader (shader.cpp) ------------------------------------------------
-extern GLhandleARB anisoVertexShader, anisoFragmentShader, anisoProgram;
-extern GLint lightVectorLocation, texture0Location, texture1Location;
-void loadShaderProgram();
-int checkShaderExtensions();          // 1 if both extensions and all sixteen entry points exist
-void checkObjectStatus(GLhandleARB object, GLenum statusName, const char* caption);
-// The compile and link steps of every program of render/. Each answers whether it worked;
-// on failure, with a caption, the driver's info log is shown in a box under it (none when
-// the caption is null). A failed compile or link leaves the objects as they are.
-bool compileShaderObject(GLhandleARB shader, const char* source, const char* failureCaption);
-bool linkProgramObject(GLhandleARB program, const GLhandleARB* shaders, int count,
-                       const char* failureCaption);
-void enableAnisoShader();
-void disableAnisoShader();
-void setShaderUniforms();
-// Source files loadShaderProgram reads; null restores "data/aniso_light.vert" / ".frag".
+// ---- The hair shader's sources (shader_source.cpp) -----------------------------------------
+// Source files both back ends read; null restores "data/aniso_light.vert" / ".frag".
 void setShaderSourcePaths(const char* vertexPath, const char* fragmentPath);
+const char* hairShaderPath(int fragment);     // the vertex (0) or fragment (1) source's path
+// The light vector the program is handed: (-0.4, -0.6, -0.8, 0) with x, y, z normalised.
+void hairLightVector(float light[4]);
 
 // ---- Render queue (render_queue.cpp) ------------------------------------------------------
 constexpr int RENDER_QUEUE_SLOTS = 1024;
@@ -63,15 +54,13 @@ bool nextQueueEntry(int32_t* at, RenderEntry* entry);
 // as the back end does before drawing it.
 void restoreQueuedMesh(const RenderEntry& entry);
 
-// ---- Mesh drawing (mesh_draw.cpp) ---------------------------------------------------------
-void drawMesh(Mesh* mesh);
-
-// ---- Screen passes (screen_quad.cpp) ------------------------------------------------------
-void beginScreenPass();               // 1024x768 units over any screen, y down; saves the enable bits
-void endScreenPass();                 // leaves the matrix mode at GL_PROJECTION
-// In a screen pass: one quad over the screen fraction (x0, y0)-(x1, y1), y down, sampling the
-// same fraction of an image copied from the framebuffer (row t = 0 at the bottom).
-void screenFractionQuad(float x0, float y0, float x1, float y1);   // post_effects.cpp
+// ---- Camera (camera.cpp) ------------------------------------------------------------------
+// The frustum's half extents at distance `focal`: 320 x 240, the screen's 4:3.
+constexpr float FRUSTUM_HALF_WIDTH = 160.0f, FRUSTUM_HALF_HEIGHT = 120.0f;
+// Mesh angles are kept in radians and handed back to GL in degrees with this factor.
+constexpr float RADIANS_TO_DEGREES = 57.295647f;
+// True when the mesh has vertices, triangles, a valid shown slot and both buffers.
+bool meshDrawable(const Mesh* mesh);
 
 // ---- Post effects (post_effects.cpp) ------------------------------------------------------
 extern GLuint glowTargets[8];
@@ -80,20 +69,15 @@ extern bool sceneCaptured;
 extern int32_t effectsSeed;
 extern float rowOffset[129];
 extern float gridCoord[129];
+extern int glowTargetsWidth, glowTargetsHeight;   // the screen the targets were made for
 // Glow level 0 is the capture: the screen's width by two thirds of its height. Levels 1 to 7
 // keep the sizes they have on a 1024x768 screen, 512x256 halving down to 8x4, so the glow
 // spreads over the same fraction of the picture whatever its size.
 constexpr int GLOW_LEVEL1_WIDTH = 512, GLOW_LEVEL1_HEIGHT = 256;
 void glowLevelSize(int level, int* width, int* height);
-void createGlowTargets();             // at their sizes for the screen now
-// Deletes the targets (a GL context current); prepareGlow makes them again, and does so
-// itself when the screen has changed size since they were made.
-void releaseGlowTargets();
 // The fast tail's processor composite holds no finished frame from here on (each frame's
 // glow capture starts it afresh).
 void dropHeldFrame();
-void captureScene();
-void buildGlowChain();
 void drawRowJitter(float amplitude, float decay, int32_t jumpChance, int32_t decayChance);
 
 // ---- The shared generator (random.cpp) ----------------------------------------------------

@@ -9,7 +9,7 @@ PACKAGES=(
   libsdl2-dev libx11-dev libasound2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
   libmpg123-dev libfftw3-dev libmp3lame-dev lame
   libfreetype-dev fonts-dejavu-core libpng-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libglm-dev
   ffmpeg xvfb xdotool x11-utils xfonts-base
 )
 # The fuzz build takes any installed clang that has its runtime libraries (libFuzzer, the

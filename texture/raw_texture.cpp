@@ -1,12 +1,12 @@
 // Headerless RGBA .raw pictures whose size is in the file name ("name_WxH.raw"), and the
-// 64-slot table of GL texture names they are uploaded into, with mipmaps.
+// 64-slot table of GL texture names they are uploaded into (render/texture_upload.cpp loads
+// and uploads them through the picture path).
 // Owns TextureTable, textureTableReady and textureUploads.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include "texture/texture.h"
 
@@ -118,34 +118,6 @@ void releaseTextures() {
 void resetTextureTable() {
   releaseTextures();
   textureTableReady = 0;
-}
-
-TextureId loadRawTexture(const char* fileName) {
-  if (!textureTableReady) {
-    releaseTextures();
-    textureTableReady = 1;
-  }
-  int slot = 0;
-  while (slot < TEXTURE_TABLE_SIZE && TextureTable[slot] != 0) ++slot;
-  if (slot == TEXTURE_TABLE_SIZE) return -1;
-  RawImage image{nullptr, 0, 0};
-  loadRawImage(fileName, &image);
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  TextureTable[slot] = name;
-  glBindTexture(GL_TEXTURE_2D, name);
-  // Without picture data (a name without a size, no memory) the texture object stays empty.
-  if (image.pixels) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, image.pixels);
-    ++textureUploads;
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, image.width, image.height, GL_RGBA,
-                      GL_UNSIGNED_BYTE, image.pixels);
-  }
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  if (image.pixels) freeRawImage(&image);
-  return slot;
 }
 
 uint32_t textureName(TextureId id) {

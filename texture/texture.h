@@ -18,7 +18,6 @@ extern int textureTableReady;
 // out of date even where a freed texture's name comes back for another picture.
 extern uint32_t textureUploads;
 
-TextureId loadRawTexture(const char* fileName);     // lowest free slot, or -1 when the table is full
 void releaseTextures();                             // delete every texture, free every slot
 void resetTextureTable();                           // releaseTextures, and textureTableReady 0 as at start
 int parseTextureSize(const char* fileName, int* width, int* height); // 1 if the name holds "_WxH."

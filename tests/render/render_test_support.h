@@ -11,6 +11,7 @@
 
 #include "platform/display.h"
 #include "platform/platform.h"
+#include "render/gl1.h"
 #include "render/render_internal.h"
 #include "support/gl_context.h"
 

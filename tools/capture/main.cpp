@@ -1,7 +1,8 @@
 // capture — renders the show headless at a fixed frame rate, whatever the machine's speed.
 //
 //   capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]
-//           [--sheet FILE] [--report FILE] [--resolution WxH] [--exact] [--data DIR] [--help]
+//           [--sheet FILE] [--report FILE] [--resolution WxH] [--exact] [--renderer NAME] [--data DIR]
+//           [--help]
 //
 // Run from the folder that holds data/, like the show, or name the data set with --data.
 // Frame k has the elapsed time round(k * 1000 / fps) and goes through beginEffectsFrame and
@@ -52,12 +53,14 @@
 #include "platform/platform.h"
 #include "png_writer.h"
 #include "render/fast_tail.h"
+#include "render/picture_path.h"
 #include "render/render_internal.h"
 #include "scenes/scenes.h"
 
 static const char* const USAGE =
     "usage: capture [--fps N] [--from MS] [--to MS] [--at MS]... [--png DIR] [--video FILE]\n"
-    "               [--sheet FILE] [--report FILE] [--resolution WxH] [--exact] [--data DIR] [--help]\n";
+    "               [--sheet FILE] [--report FILE] [--resolution WxH] [--exact] [--renderer NAME]\n"
+    "               [--data DIR] [--help]\n";
 static const char* const HELP =
     "Renders the show headless at a fixed frame rate, whatever the machine's speed.\n"
     "  --fps N        frames per second, 1 to 1000 (60)\n"
@@ -72,6 +75,8 @@ static const char* const HELP =
     "                 drawn at that size, up to 4096x3072, centred, black bars beside it\n"
     "                 (1920x1080 gives a 1440x1080 picture; 3840x2160, 2880x2160)\n"
     "  --exact        every pass of the frame tail, PNG files and video at their slower settings\n"
+    "  --renderer NAME  the picture path: gl1 (OpenGL 1.x fixed function, the default), es3\n"
+    "                 (OpenGL ES 3.0 shaders) or core (the same shaders on OpenGL 3.3 core)\n"
     "  --data DIR     read the data set from DIR instead of data/\n"
     "  --help         this text\n"
 #ifdef _WIN32
@@ -91,6 +96,7 @@ struct CaptureOptions {
   std::string pngDir, videoPath, sheetPath, reportPath, dataDir;
   int frameWidth = 1024, frameHeight = 768;
   bool exact = false;
+  Renderer renderer = RendererGl1;
   bool help = false;
 };
 
@@ -198,11 +204,14 @@ static std::string parseOptions(int argc, char** argv, CaptureOptions* options) 
     bool numeric = flag == "--fps" || flag == "--from" || flag == "--to" || flag == "--at";
     bool path = flag == "--png" || flag == "--video" || flag == "--sheet" || flag == "--report" ||
                 flag == "--data";
-    if (!numeric && !path && flag != "--resolution") return "unknown flag '" + flag + "'";
+    if (!numeric && !path && flag != "--resolution" && flag != "--renderer") return "unknown flag '" + flag + "'";
     if (i + 1 >= argc) return flag + " needs a value";
     const char* value = argv[++i];
     int number = 0;
-    if (flag == "--resolution") {
+    if (flag == "--renderer") {
+      if (!parseRendererName(value, &options->renderer))
+        return "--renderer takes gl1, es3 or core, not '" + std::string(value) + "'";
+    } else if (flag == "--resolution") {
       if (!parseFrameSize(value, &options->frameWidth, &options->frameHeight))
         return "--resolution takes WxH in pixels, at least 320x240 and each side at most " +
                std::to_string(MOST_FRAME_SIDE) + " (e.g. 1920x1080), not '" + std::string(value) + "'";
@@ -381,6 +390,7 @@ int main(int argc, char** argv) {
   setEnvironment("SDL_VIDEODRIVER", "offscreen", false);
 #endif
   requestHiddenWindow(1);             // nobody sees it: frames are read, never presented
+  requestRenderer(options.renderer);
   setEnvironment("SDL_AUDIODRIVER", "dummy", false);
   // The window has the picture's size, so that the frames are drawn straight into it.
   setScreenSize(options.frameWidth, options.frameHeight);
@@ -391,6 +401,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!initGlState()) {
+    if (pictureRefusal()[0]) std::fprintf(stderr, "capture: %s\n", pictureRefusal());
     destroyDisplay();
     dropPngDir();
     return 1;

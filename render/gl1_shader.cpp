@@ -1,10 +1,8 @@
-// The anisotropic-light shader: the check for the sixteen shader-object entry points
-// (gl/extensions.h, filled by platform/ with the context), reading the two source files,
-// compiling and linking them, and switching the program on and off. Also the compile and
+// The GL 1.x back end's anisotropic-light shader through the ARB shader objects: the check for the sixteen shader-object entry points
+// (gl/extensions.h, filled by platform/ with the context), compiling and linking the two
+// source files (render/shader_source.cpp reads them), and switching the program on and off. Also the compile and
 // link helpers every program of render/ is built with (the fast tail's composite too).
 // Owns the three object handles and the uniform locations.
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,21 +10,12 @@
 
 #include "platform/data_folder.h"
 #include "platform/platform.h"
-#include "render/render_internal.h"
+#include "render/gl1.h"
 
 GLhandleARB anisoVertexShader, anisoFragmentShader, anisoProgram;
 GLint lightVectorLocation = -1, texture0Location = -1, texture1Location = -1;
 
 static bool programLinked;           // a program that failed to link is never made current
-
-// Null: the file of that name in the data folder.
-static const char* vertexShaderPath;
-static const char* fragmentShaderPath;
-
-void setShaderSourcePaths(const char* vertexPath, const char* fragmentPath) {
-  vertexShaderPath = vertexPath;
-  fragmentShaderPath = fragmentPath;
-}
 
 int checkShaderExtensions() {
   const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
@@ -49,38 +38,6 @@ int checkShaderExtensions() {
     return 0;
   }
   return 1;
-}
-
-void readShaderFile(const char* path, char** text) {
-  *text = nullptr;
-  FILE* file = std::fopen(path, "r");
-  if (!file) {
-    showMessageBox("ERROR", "Cannot open shader file!", 1);
-    return;
-  }
-  struct stat info;
-  if (stat(path, &info) != 0) {
-    showMessageBox("ERROR", "Cannot get file stats for shader file!", 1);
-    std::fclose(file);
-    return;
-  }
-  size_t size = (size_t)info.st_size;
-  char* buffer = (char*)std::malloc(size + 1);
-  if (!buffer) {
-    std::fclose(file);
-    return;
-  }
-  size_t got = std::fread(buffer, 1, size, file);
-  std::fclose(file);
-  // Text-mode reading: each carriage-return and line-feed pair arrives as one line feed,
-  // whatever the platform's C library does, so the text may end before the file size.
-  size_t out = 0;
-  for (size_t in = 0; in < got; ++in) {
-    if (buffer[in] == '\r' && in + 1 < got && buffer[in + 1] == '\n') continue;
-    buffer[out++] = buffer[in];
-  }
-  buffer[out] = '\0';
-  *text = buffer;
 }
 
 // The object's status; when it is false and a caption is given, the info log in a box.
@@ -129,12 +86,8 @@ void loadShaderProgram() {
   if (!checkShaderExtensions()) return;
   anisoVertexShader = ext::glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
   anisoFragmentShader = ext::glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
-  compileShaderFile(anisoVertexShader,
-                    vertexShaderPath ? vertexShaderPath : dataPath("aniso_light.vert"),
-                    "Vert Shader Compile Error");
-  compileShaderFile(anisoFragmentShader,
-                    fragmentShaderPath ? fragmentShaderPath : dataPath("aniso_light.frag"),
-                    "Frag Shader Compile Error");
+  compileShaderFile(anisoVertexShader, hairShaderPath(0), "Vert Shader Compile Error");
+  compileShaderFile(anisoFragmentShader, hairShaderPath(1), "Frag Shader Compile Error");
   // A compile error does not stop the build: the objects are linked as they are.
   anisoProgram = ext::glCreateProgramObjectARB();
   const GLhandleARB shaders[2] = {anisoVertexShader, anisoFragmentShader};
@@ -158,13 +111,8 @@ void disableAnisoShader() {
 }
 
 void setShaderUniforms() {
-  float light[4] = {-0.4f, -0.6f, -0.8f, 0.0f};
-  float length = std::sqrt(light[0] * light[0] + light[1] * light[1] + light[2] * light[2]);
-  if (length != 0.0f) {
-    light[0] /= length;
-    light[1] /= length;
-    light[2] /= length;
-  }
+  float light[4];
+  hairLightVector(light);
   if (lightVectorLocation != -1) ext::glUniform4fARB(lightVectorLocation, light[0], light[1], light[2], 0.0f);
   if (texture0Location != -1) ext::glUniform1iARB(texture0Location, 0);
   if (texture1Location != -1) ext::glUniform1iARB(texture1Location, 1);

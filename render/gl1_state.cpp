@@ -1,12 +1,11 @@
-// Fixed GL state of the whole run, the check for the five extension entry points every mesh
+// The GL 1.x back end's fixed GL state of the whole run, the check for the five extension entry points every mesh
 // and the second texture unit need (gl/extensions.h, filled by platform/ with the context),
-// and the release of the shader objects at exit. Owns glStateReady.
+// and the release of the shader objects at exit.
 #include <cstdio>
 
 #include "platform/platform.h"
-#include "render/render_internal.h"
+#include "render/gl1.h"
 
-int glStateReady;
 
 // Checks the five entry points of the table. A lookup by name can hand back a dispatch stub
 // for a function the driver lacks, so the extensions are checked as well; each one missing
@@ -25,7 +24,7 @@ static int checkCoreEntryPoints() {
   return ok;
 }
 
-int initGlState() {
+int gl1InitGlState() {
   // Without these no mesh can be uploaded or drawn: the caller stops the show.
   if (!checkCoreEntryPoints()) return 0;
   glShadeModel(GL_SMOOTH);
@@ -48,7 +47,7 @@ int initGlState() {
   return 1;
 }
 
-void releaseShaderProgram() {
+void gl1ReleaseShaderProgram() {
   // After a failed shader set-up the entry point or the objects may not exist.
   if (!ext::glDeleteObjectARB) return;
   if (anisoVertexShader) ext::glDeleteObjectARB(anisoVertexShader);

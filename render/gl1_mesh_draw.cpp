@@ -1,35 +1,12 @@
-// The one Camera through which every mesh is seen, its perspective projection, and the
-// drawing of one Mesh from its two GL buffers. Owns camera.
+// The GL 1.x back end's camera projection and the drawing of one Mesh from its two GL
+// buffers through client arrays and the matrix stack.
 #include <cstddef>
 
-#include "render/render_internal.h"
+#include "render/gl1.h"
 
-Camera camera;
-
-// Mesh angles are kept in radians and handed back to GL in degrees with this factor.
-static constexpr float RADIANS_TO_DEGREES = 57.295647f;
 static constexpr GLsizei VERTEX_STRIDE = (GLsizei)sizeof(MeshVertex);
 
-void setCamera(float x, float y, float z, float a, float b, float c) {
-  camera.position[0] = x;
-  camera.position[1] = y;
-  camera.position[2] = z;
-  camera.angleY = a;
-  camera.angleX = b;
-  camera.angleZ = c;
-}
-
-Camera* setProjection(Camera* cam, int32_t zNear, int32_t zFar, float focal) {
-  cam->zNear = (float)zNear;
-  cam->zFar = (float)zFar;
-  cam->focal = focal;
-  return cam;
-}
-
-// The frustum's half extents at distance `focal`: 320 x 240, the screen's 4:3.
-constexpr float FRUSTUM_HALF_WIDTH = 160.0f, FRUSTUM_HALF_HEIGHT = 120.0f;
-
-void applyProjection(Camera* cam) {
+void gl1ApplyProjection(Camera* cam) {
   float k = cam->zNear / cam->focal;
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -37,14 +14,7 @@ void applyProjection(Camera* cam) {
             FRUSTUM_HALF_HEIGHT * k, cam->zNear, cam->zFar);
 }
 
-// True when the mesh has vertices, triangles, a valid shown slot and both buffers.
-static bool meshDrawable(const Mesh* mesh) {
-  return mesh->vertexCount > 0 && mesh->triangleCount > 0 && mesh->vertices && mesh->triangles &&
-         mesh->vertexBuffer != 0 && mesh->indexBuffer != 0 && mesh->drawSlot >= 0 &&
-         mesh->drawSlot <= mesh->frameCount;
-}
-
-void drawMesh(Mesh* mesh) {
+void gl1DrawMesh(Mesh* mesh) {
   if (!mesh) return;
   TextureId texture = overrideTextureActive == 1 ? overrideTexture : mesh->texture;
   if (glStateReady == 0) initGlState();

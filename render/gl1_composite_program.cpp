@@ -1,13 +1,14 @@
-// The fast tail's fragment-program composite, for graphics hardware. The screen picture is
+// The GL 1.x back end's fragment-program composite of the fast tail, for graphics hardware. The screen picture is
 // copied into a texture and one fragment program reads it with glow levels 3 to 7 and the
 // border and writes the finished pixel. The program repeats the 8-bit arithmetic of the
 // blended passes step by step (each product rounded to the nearest byte, each sum clamped
 // at 255), so it lands within a step or two of the plain tail; the differences left come
 // from sampling the glow levels in a program rather than in the fixed pipeline.
-// Owns the program's source, the program, its uniform locations and the picture texture.
-#include "render/fast_tail_internal.h"
-
+// The source is render/fast_tail.cpp's (both back ends build it). Owns the program, its uniform locations and the picture texture.
 #include <cstdio>
+
+#include "render/fast_tail_internal.h"
+#include "render/gl1.h"
 
 #include "platform/display.h"
 #include "platform/platform.h"
@@ -25,36 +26,11 @@ int pictureWidth, pictureHeight;    // the screen it was made for
 
 constexpr int PICTURE_UNIT = 0, FIRST_GLOW_UNIT = 1, BORDER_UNIT = 6, UNITS_USED = 7;
 
-// Byte arithmetic as the blending of an 8-bit framebuffer does it: each pass rounds. The
-// screen's size and the picture texture's are written in (%d) when the program is built.
-const char* const COMPOSITE_SOURCE =
-    "uniform sampler2D picture, level3, level4, level5, level6, level7, border;\n"
-    "uniform float fadeKeep, borderShown;\n"
-    "vec3 bytes(vec4 texel) { return floor(texel.rgb * 255.0 + 0.5); }\n"
-    "vec3 scaled(vec3 a, vec3 b) { return floor(a * b / 255.0 + 0.5); }\n"
-    "vec3 glow(vec3 c, sampler2D level, vec2 uv) {\n"
-    "  return min(c + scaled(bytes(texture2D(level, uv)), vec3(31.0)), 255.0);\n"
-    "}\n"
-    "void main() {\n"
-    "  vec2 uv = gl_FragCoord.xy / vec2(%d.0, %d.0);\n"
-    "  vec3 c = bytes(texture2D(picture, gl_FragCoord.xy / vec2(%d.0, %d.0)));\n"
-    "  c = scaled(c, vec3(127.0));\n"
-    "  c = glow(c, level3, uv);\n"
-    "  c = glow(c, level4, uv);\n"
-    "  c = glow(c, level5, uv);\n"
-    "  c = glow(c, level6, uv);\n"
-    "  c = glow(c, level7, uv);\n"
-    "  c = scaled(c, vec3(fadeKeep));\n"
-    "  vec3 b = bytes(texture2D(border, vec2(uv.x, 1.0 - uv.y)));\n"
-    "  c = scaled(c, mix(vec3(255.0), b, borderShown));\n"
-    "  gl_FragColor = vec4(c / 255.0, 1.0);\n"
-    "}\n";
-
 // Compiles and links the composite program for a screen of width x height, its picture in a
 // texture of textureWidth x textureHeight, and sets its samplers; an empty string on success.
 const char* buildCompositeProgram(int width, int height, int textureWidth, int textureHeight) {
   char source[2048];
-  std::snprintf(source, sizeof source, COMPOSITE_SOURCE, width, height, textureWidth, textureHeight);
+  compositeSource(source, sizeof source, width, height, textureWidth, textureHeight);
   GLhandleARB shader = ext::glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
   if (!compileShaderObject(shader, source, nullptr)) {
     ext::glDeleteObjectARB(shader);
@@ -78,11 +54,11 @@ const char* buildCompositeProgram(int width, int height, int textureWidth, int t
 
 }  // namespace
 
-const char* setUpCompositeProgram() {
+const char* gl1SetUpCompositeProgram() {
   GLint imageUnits = 0;
   glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS_ARB, &imageUnits);
   if (imageUnits < UNITS_USED) return "too few texture units";
-  releaseCompositeProgram();
+  gl1ReleaseCompositeProgram();
   pictureWidth = screenWidth();
   pictureHeight = screenHeight();
   // The picture in a texture of its own size; a driver that knows only sides of powers of two
@@ -94,7 +70,7 @@ const char* setUpCompositeProgram() {
   return "";
 }
 
-void composeByProgram(float fadeKeep, TextureId border) {
+void gl1ComposeByProgram(float fadeKeep, TextureId border) {
   glBindTexture(GL_TEXTURE_2D, pictureTexture);
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, pictureWidth, pictureHeight);
   GLuint textures[UNITS_USED] = {};
@@ -125,11 +101,34 @@ void composeByProgram(float fadeKeep, TextureId border) {
   }
 }
 
-void releaseCompositeProgram() {
+void gl1ReleaseCompositeProgram() {
   if (compositeProgram && ext::glDeleteObjectARB) ext::glDeleteObjectARB(compositeProgram);
   if (pictureTexture) glDeleteTextures(1, &pictureTexture);
   compositeProgram = 0;
   pictureTexture = 0;
   fadeKeepLocation = -1;
   borderShownLocation = -1;
+}
+
+bool gl1FastTailEntryPointsThere() {
+  bool there = ext::glActiveTextureARB && ext::glCreateShaderObjectARB && ext::glShaderSourceARB &&
+               ext::glCompileShaderARB && ext::glCreateProgramObjectARB && ext::glAttachObjectARB &&
+               ext::glLinkProgramARB && ext::glGetObjectParameterivARB && ext::glUseProgramObjectARB &&
+               ext::glGetHandleARB && ext::glGetUniformLocationARB && ext::glUniform1iARB &&
+               ext::glUniform1fARB && ext::glDeleteObjectARB;
+  return there && glExtensionAvailable("GL_ARB_multitexture") &&
+         glExtensionAvailable("GL_ARB_shader_objects") &&
+         glExtensionAvailable("GL_ARB_fragment_shader");
+}
+
+void gl1LeaveFastTailState(float fadeKeep, TextureId white) {
+  // What the last plain pass leaves: the glow's (or the fade veil's) colour, function, texture.
+  glBlendFunc(GL_SRC_ALPHA, fadeKeep < 255.0f ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
+  if (fadeKeep < 255.0f) {
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, textureName(white));
+  } else {
+    glColor4ub(255, 255, 255, 31);
+    glBindTexture(GL_TEXTURE_2D, glowTargets[7]);
+  }
 }

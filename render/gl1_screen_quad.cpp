@@ -1,7 +1,8 @@
-// Flat drawing over the screen: the pixel-space screen pass used by the post effects and
-// the unit-space textured quad used for backgrounds, the loading picture and the border.
+// The GL 1.x back end's flat drawing over the screen: the pixel-space screen pass used by
+// the post effects and the unit-space textured quad used for backgrounds, the loading
+// picture and the border.
 #include "platform/display.h"
-#include "render/render_internal.h"
+#include "render/gl1.h"
 
 void beginScreenPass() {
   glPushAttrib(GL_ENABLE_BIT);
@@ -26,7 +27,7 @@ void endScreenPass() {
   glPopAttrib();
 }
 
-void drawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, int32_t mode) {
+void gl1DrawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, int32_t mode) {
   GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glDisable(GL_DEPTH_TEST);

@@ -1,0 +1,156 @@
+// The picture path's switch: each operation of render/picture_path.h (and the drawing ones
+// of render/render.h) goes to the back end the context was made for. Owns glStateReady.
+#include "platform/display.h"
+#include "render/es3.h"
+#include "render/gl1.h"
+
+int glStateReady;
+
+// True on the shader path (OpenGL ES 3.0, or the same sources on 3.3 core).
+static bool shaderPath() { return pathRenderer() != RendererGl1; }
+
+int initGlState() { return shaderPath() ? es3InitGlState() : gl1InitGlState(); }
+
+void releaseShaderProgram() {
+  if (shaderPath())
+    es3ReleaseShaderProgram();
+  else
+    gl1ReleaseShaderProgram();
+}
+
+void applyProjection(Camera* cam) {
+  if (shaderPath())
+    es3ApplyProjection(cam);
+  else
+    gl1ApplyProjection(cam);
+}
+
+void drawMesh(Mesh* mesh) {
+  if (shaderPath())
+    es3DrawMesh(mesh);
+  else
+    gl1DrawMesh(mesh);
+}
+
+void performCommand(int32_t code) {
+  if (shaderPath())
+    es3PerformCommand(code);
+  else
+    gl1PerformCommand(code);
+}
+
+void drawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, int32_t mode) {
+  if (shaderPath())
+    es3DrawScreenQuad(texture, x0, y0, x1, y1, mode);
+  else
+    gl1DrawScreenQuad(texture, x0, y0, x1, y1, mode);
+}
+
+void createGlowTargets() {
+  if (shaderPath())
+    es3CreateGlowTargets();
+  else
+    gl1CreateGlowTargets();
+  glowTargetsWidth = screenWidth();
+  glowTargetsHeight = screenHeight();
+}
+
+void releaseGlowTargets() {
+  if (shaderPath())
+    es3ReleaseGlowTargets();
+  else
+    gl1ReleaseGlowTargets();
+}
+
+void captureScene() {
+  if (shaderPath())
+    es3CaptureScene();
+  else
+    gl1CaptureScene();
+}
+
+void buildGlowChain() {
+  if (shaderPath())
+    es3BuildGlowChain();
+  else
+    gl1BuildGlowChain();
+}
+
+void drawGlowLevels(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
+  if (shaderPath())
+    es3DrawGlowLevels(x0, y0, x1, y1, alpha, additive);
+  else
+    gl1DrawGlowLevels(x0, y0, x1, y1, alpha, additive);
+}
+
+void drawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
+                    TextureId texture) {
+  if (shaderPath())
+    es3DrawTintedQuad(x0, y0, x1, y1, r, g, b, a, texture);
+  else
+    gl1DrawTintedQuad(x0, y0, x1, y1, r, g, b, a, texture);
+}
+
+void drawRowJitterGrid() {
+  if (shaderPath())
+    es3DrawRowJitterGrid();
+  else
+    gl1DrawRowJitterGrid();
+}
+
+// The same call on every context.
+void setColourMask(bool red, bool green, bool blue, bool alpha) { glColorMask(red, green, blue, alpha); }
+
+void uploadTexturePicture(const RawImage* image) {
+  if (shaderPath())
+    es3UploadTexturePicture(image);
+  else
+    gl1UploadTexturePicture(image);
+}
+
+bool fastTailEntryPointsThere() { return shaderPath() ? es3FastTailEntryPointsThere() : gl1FastTailEntryPointsThere(); }
+
+const char* setUpCompositeProgram() { return shaderPath() ? es3SetUpCompositeProgram() : gl1SetUpCompositeProgram(); }
+
+void composeByProgram(float fadeKeep, TextureId border) {
+  if (shaderPath())
+    es3ComposeByProgram(fadeKeep, border);
+  else
+    gl1ComposeByProgram(fadeKeep, border);
+}
+
+void releaseCompositeProgram() {
+  if (shaderPath())
+    es3ReleaseCompositeProgram();
+  else
+    gl1ReleaseCompositeProgram();
+}
+
+bool setUpProcessorTail(bool programSwitch) {
+  return shaderPath() ? es3SetUpProcessorTail() : gl1SetUpProcessorTail(programSwitch);
+}
+
+void sampleBorder(TextureId border) {
+  if (shaderPath())
+    es3SampleBorder(border);
+  else
+    gl1SampleBorder(border);
+}
+
+bool composeByProcessor(float fadeKeep, GLuint border) {
+  return shaderPath() ? es3ComposeByProcessor(fadeKeep, border) : gl1ComposeByProcessor(fadeKeep, border);
+}
+
+void releaseProcessorTail() {
+  if (shaderPath())
+    es3ReleaseProcessorTail();
+  else
+    gl1ReleaseProcessorTail();
+}
+
+void leaveFastTailState(float fadeKeep, TextureId white) {
+  if (shaderPath())
+    es3LeaveFastTailState(fadeKeep, white);
+  else
+    gl1LeaveFastTailState(fadeKeep, white);
+}
