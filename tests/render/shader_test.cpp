@@ -190,3 +190,62 @@ TEST(ShaderProgram, SourceFilesReadWholeWithTextModeLineEnds) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Cannot open shader file!\n");
   EXPECT_EQ(text, nullptr);
 }
+
+// The shader path translates the data set's pair for GLSL ES 3.00: a pair that uses every
+// built-in the prelude supplies builds without a box and draws as the fixed pipeline's values
+// say; one that uses a built-in it does not supply shows the compile box naming it, then the
+// link box, and the hair is drawn as after a failed build.
+TEST(ShaderProgram, ShaderPathTranslatesTheFixedFunctionBuiltIns) {
+  ShaderPathContext es3(RendererEs3);
+  ASSERT_TRUE(es3.open) << es3.why;
+  const char* const everyVertex =
+      "#version 110\n"
+      "varying vec3 shade;\n"
+      "void main() {\n"
+      "  vec4 a = ftransform();\n"
+      "  vec4 b = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+      "  vec4 c = gl_ProjectionMatrix * (gl_ModelViewMatrix * gl_Vertex);\n"
+      "  gl_Position = (a + b + c) / 3.0;\n"
+      "  gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+      "  shade = vec3(length(gl_NormalMatrix * gl_Normal), gl_Color.r + 1.0, 0.0);\n"
+      "}\n";
+  const char* const everyFragment =
+      "uniform sampler2D Texture0;\n"
+      "uniform sampler2D Texture1;\n"
+      "varying vec3 shade;\n"
+      "void main() {\n"
+      "  gl_FragColor = vec4(gl_TexCoord[0].s * shade.x, shade.y * 0.5, texture2D(Texture1, vec2(0.5)).b, 1.0);\n"
+      "}\n";
+  std::string boxes = buildProgram(everyVertex, everyFragment);
+  EXPECT_EQ(boxes, "");
+  startUpCamera();
+  putSolidTexture(1, 0, 0, 255);
+  setShaderTexture(1);
+  Mesh mesh{};
+  buildSquareMesh(&mesh, 1, 20.0f);
+  mesh.position[1] = 50.0f;
+  glViewport(0, 0, DEFAULT_SCREEN_WIDTH, DEFAULT_SCREEN_HEIGHT);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  resetRenderQueue();
+  queueCommand(AnisoShaderOn);
+  queueMesh(&mesh);
+  queueCommand(AnisoShaderOff);
+  drawRenderQueue();
+  EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+  // The middle of the square: s = 0.5, a unit normal, no tangent, the shader texture's blue.
+  expectPixelNear(pixelAt(512, 384), {128, 128, 255}, 2, "the translated pair's pixel");
+  expectPixelNear(pixelAt(5, 5), {0, 0, 0}, 0, "outside the square");
+
+  boxes = buildProgram("void main() { gl_Position = ftransform() * gl_LightSource[0].position; }\n",
+                       everyFragment);
+  EXPECT_EQ(boxes.rfind("Vert Shader Compile Error: 0:1: gl_LightSource is not supplied", 0), 0u) << boxes;
+  EXPECT_NE(boxes.find("Shader Linking Error: "), std::string::npos) << boxes;
+  resetRenderQueue();
+  queueCommand(AnisoShaderOn);
+  queueMesh(&mesh);
+  queueCommand(AnisoShaderOff);
+  drawRenderQueue();
+  EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR) << "the hair drawn as after a failed build";
+  freeSquareMesh(&mesh);
+}

@@ -126,6 +126,30 @@ TEST(TimeJump, ReachesTheStateOfAStraightRun) {
   freeAssets();
 }
 
+// On the shader path too the jump draws nothing, and the frame after it does.
+TEST(TimeJump, LeavesTheShaderPathsFramebufferAlone) {
+  ShaderPathContext es3(RendererEs3);
+  ASSERT_TRUE(es3.open) << es3.why;
+  std::filesystem::path before = std::filesystem::current_path();
+  enterEmptyFolder();
+  ASSERT_EQ(initGlState(), 1);
+  loadAssets();
+  glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  jumpShowTo(100000);
+  unsigned char rgba[4] = {};
+  glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  EXPECT_EQ(rgba[0] + 256 * rgba[1] + 65536 * rgba[2], 51 + 256 * 102 + 65536 * 153)
+      << "the jump cleared the framebuffer";
+  beginEffectsFrame(100000);
+  renderFrame(100000);
+  glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  EXPECT_NE(rgba[0] + 256 * rgba[1] + 65536 * rgba[2], 51 + 256 * 102 + 65536 * 153) << "no frame drawn";
+  EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+  freeAssets();
+  std::filesystem::current_path(before);
+}
+
 // Whole frames with the generated data set: the capture tool's frames at 9 s (scene 1, the
 // house textures) and 14.5 s (scene 2, scene 1's camera), rendered straight at 10 fps through
 // its one-pixel scissor, equal the frames after a jump there from later scenes.

@@ -6,9 +6,14 @@
 
 #include "platform/display.h"
 #include "platform/platform.h"
+#include "render/fast_tail.h"
+#include "render/picture_path.h"
+#include "render/render_internal.h"
+#include "scenes/scenes.h"
+
+static int state;                     // 0 not tried, 1 open, -1 failed
 
 bool openTestGlContext(std::string* why) {
-  static int state;                   // 0 not tried, 1 open, -1 failed
   if (state == 0) {
 #ifdef _WIN32
     // No offscreen driver with GL: the show's own window, never shown; the frames are
@@ -23,6 +28,20 @@ bool openTestGlContext(std::string* why) {
   }
   if (state < 0 && why) *why = platformError();
   return state > 0;
+}
+
+bool reopenTestGlContext(Renderer renderer, std::string* why) {
+  if (state > 0) {
+    freeAssets();
+    shutdownFastTail();
+    releaseGlowTargets();
+    releaseShaderProgram();
+    resetTextureTable();
+    destroyDisplay();
+  }
+  requestRenderer(renderer);
+  state = 0;
+  return openTestGlContext(why);
 }
 
 std::string scratchPath(const std::string& name) {
