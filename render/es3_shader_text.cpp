@@ -218,6 +218,7 @@ void loadEs3HairShader() {
     log[0] = '\0';
     ext::glGetProgramInfoLog(hairProgram, sizeof log, nullptr, log);
     showMessageBox("Shader Linking Error", log, 1);
+    return;                           // an unlinked program has no uniforms to look up
   }
   lightVectorAt = ext::glGetUniformLocation(hairProgram, "lightVector");
   texture0At = ext::glGetUniformLocation(hairProgram, "Texture0");
@@ -259,4 +260,5 @@ void es3ReleaseHairShader() {
   if (hairProgram && ext::glDeleteProgram) ext::glDeleteProgram(hairProgram);
   hairProgram = 0;
   hairLinked = hairOn = false;
+  lightVectorAt = texture0At = texture1At = modelViewAt = projectionAt = modelViewProjectionAt = normalMatrixAt = -1;
 }
