@@ -24,8 +24,6 @@ void es3DrawMesh(Mesh* mesh);
 void es3PerformCommand(int32_t code);
 void es3DrawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, int32_t mode);
 void es3CreateGlowTargets();
-void es3ReleaseGlowTargets();
-void es3CaptureScene();
 void es3BuildGlowChain();
 void es3DrawGlowLevels(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive);
 void es3DrawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
@@ -79,7 +77,11 @@ void es3MarkTexturePicture(GLuint name, bool picture);
 // A program of this back end from its two sources (GLSL ES 3.00 bodies, without a version
 // line: es3ShaderPrefix() is put in front); 0 when either fails, with the log on stderr.
 GLuint es3BuildProgram(const char* vertexSource, const char* fragmentSource);
-const char* es3ShaderPrefix();        // "#version 300 es" or "#version 330 core", and precision
+// Links two compiled stages into a new program, the attributes named in the order position,
+// texture coordinates, normal, colour bound to their locations; *linked says whether it did.
+GLuint es3LinkProgram(GLuint vertex, GLuint fragment, const char* const attributes[4], bool* linked);
+const char* es3ShaderPrefix();
+const char* es3InfoLog(GLuint object, bool program);   // a shader's (or program's) log, static text        // "#version 300 es" or "#version 330 core", and precision
 
 // ---- The hair shader (es3_shader_text.cpp) ------------------------------------------------
 // A GLSL 1.10 source for the fixed pipeline rewritten for GLSL ES 3.00 (or 3.30 core): its

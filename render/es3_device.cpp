@@ -169,13 +169,21 @@ const char* es3ShaderPrefix() {
                                        : "#version 330 core\n";
 }
 
-// The info log of a shader or program object, on one line of stderr.
-static void reportBuildFailure(const char* what, GLuint object, bool program) {
-  char log[1024] = "";
+const char* es3InfoLog(GLuint object, bool program) {
+  static char log[4096];
+  log[0] = '\0';
   if (program)
     ext::glGetProgramInfoLog(object, sizeof log, nullptr, log);
   else
     ext::glGetShaderInfoLog(object, sizeof log, nullptr, log);
+  log[sizeof log - 1] = '\0';
+  return log;
+}
+
+// The info log of a shader or program object, on one line of stderr.
+static void reportBuildFailure(const char* what, GLuint object, bool program) {
+  char log[1024];
+  std::snprintf(log, sizeof log, "%s", es3InfoLog(object, program));
   for (char* c = log; *c; ++c)
     if (*c == '\n') *c = ' ';
   std::fprintf(stderr, "the shader path's %s does not build: %s\n", what, log);
@@ -196,22 +204,28 @@ static GLuint compileStage(GLenum stage, const char* body) {
   return shader;
 }
 
+GLuint es3LinkProgram(GLuint vertex, GLuint fragment, const char* const attributes[4], bool* linked) {
+  GLuint program = ext::glCreateProgram();
+  ext::glAttachShader(program, vertex);
+  ext::glAttachShader(program, fragment);
+  const Es3Attribute locations[4] = {AttributePosition, AttributeTexCoord, AttributeNormal, AttributeColour};
+  for (int i = 0; i < 4; ++i) ext::glBindAttribLocation(program, locations[i], attributes[i]);
+  ext::glLinkProgram(program);
+  GLint status = 0;
+  ext::glGetProgramiv(program, GL_LINK_STATUS, &status);
+  *linked = status != 0;
+  return program;
+}
+
 GLuint es3BuildProgram(const char* vertexSource, const char* fragmentSource) {
   GLuint vertex = compileStage(GL_VERTEX_SHADER, vertexSource);
   GLuint fragment = compileStage(GL_FRAGMENT_SHADER, fragmentSource);
   GLuint program = 0;
   if (vertex && fragment) {
-    program = ext::glCreateProgram();
-    ext::glAttachShader(program, vertex);
-    ext::glAttachShader(program, fragment);
-    ext::glBindAttribLocation(program, AttributePosition, "position");
-    ext::glBindAttribLocation(program, AttributeTexCoord, "texCoord");
-    ext::glBindAttribLocation(program, AttributeNormal, "normal");
-    ext::glBindAttribLocation(program, AttributeColour, "colour");
-    ext::glLinkProgram(program);
-    GLint status = 0;
-    ext::glGetProgramiv(program, GL_LINK_STATUS, &status);
-    if (!status) {
+    static const char* const attributes[4] = {"position", "texCoord", "normal", "colour"};
+    bool linked = false;
+    program = es3LinkProgram(vertex, fragment, attributes, &linked);
+    if (!linked) {
       reportBuildFailure("program", program, true);
       ext::glDeleteProgram(program);
       program = 0;
@@ -407,16 +421,7 @@ void es3DrawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1
   glGetIntegerv(GL_BLEND_SRC_RGB, &source);
   glGetIntegerv(GL_BLEND_DST_RGB, &destination);
   glDisable(GL_DEPTH_TEST);
-  if (mode != QuadKeepBlending) {
-    glEnable(GL_BLEND);
-    switch (mode) {
-      case QuadOpaque: glDisable(GL_BLEND); break;
-      case QuadAdditive: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
-      case QuadMultiply: glBlendFunc(GL_ZERO, GL_SRC_COLOR); break;
-      case QuadAlpha: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
-      default: break;   // blending with the function last set
-    }
-  }
+  applyQuadMode(mode);
   const Es3Corner corners[4] = {{x0, y0, 0, 0}, {x0, y1, 0, 1}, {x1, y1, 1, 1}, {x1, y0, 1, 0}};
   es3DrawQuad(es3UnitSpace(), corners, textureName(texture));
   // As the attribute push left it: depth test, blending and its function.
@@ -465,29 +470,8 @@ void es3DrawMesh(Mesh* mesh) {
 }
 
 void es3PerformCommand(int32_t code) {
+  if (performBlendCommand(code)) return;
   switch (code) {
-    case BlendAdditive:
-      glDepthMask(GL_FALSE);
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      break;
-    case BlendMultiply:
-      glDepthMask(GL_FALSE);
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-      break;
-    case BlendAlpha:
-    case BlendAlphaDepthWrite:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      glDepthMask(code == BlendAlphaDepthWrite ? GL_TRUE : GL_FALSE);
-      break;
-    case CullOn: glEnable(GL_CULL_FACE); break;
-    case CullOff: glDisable(GL_CULL_FACE); break;
-    case BlendOff:
-      glDisable(GL_BLEND);
-      glDepthMask(GL_TRUE);
-      break;
     case SphereMapOn: es3State.sphereMap = true; break;
     case SphereMapOff: es3State.sphereMap = false; break;
     case OverrideTextureOn: overrideTextureActive = 1; break;

@@ -186,12 +186,7 @@ static GLuint compileHairStage(GLenum stage, const char* path, const char* capti
   std::free(translated);
   GLint status = 0;
   ext::glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-  if (!status) {
-    static char log[4096];
-    log[0] = '\0';
-    ext::glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    showMessageBox(caption, log, 1);
-  }
+  if (!status) showMessageBox(caption, es3InfoLog(shader, false), 1);
   return shader;
 }
 
@@ -200,24 +195,12 @@ void loadEs3HairShader() {
   GLuint vertex = compileHairStage(GL_VERTEX_SHADER, hairShaderPath(0), "Vert Shader Compile Error");
   GLuint fragment = compileHairStage(GL_FRAGMENT_SHADER, hairShaderPath(1), "Frag Shader Compile Error");
   // A compile error does not stop the build: the objects are linked as they are.
-  hairProgram = ext::glCreateProgram();
-  ext::glAttachShader(hairProgram, vertex);
-  ext::glAttachShader(hairProgram, fragment);
-  ext::glBindAttribLocation(hairProgram, AttributePosition, "showVertex");
-  ext::glBindAttribLocation(hairProgram, AttributeTexCoord, "showMultiTexCoord0");
-  ext::glBindAttribLocation(hairProgram, AttributeNormal, "showNormal");
-  ext::glBindAttribLocation(hairProgram, AttributeColour, "showColor");
-  ext::glLinkProgram(hairProgram);
+  static const char* const attributes[4] = {"showVertex", "showMultiTexCoord0", "showNormal", "showColor"};
+  hairProgram = es3LinkProgram(vertex, fragment, attributes, &hairLinked);
   ext::glDeleteShader(vertex);        // freed with the program
   ext::glDeleteShader(fragment);
-  GLint status = 0;
-  ext::glGetProgramiv(hairProgram, GL_LINK_STATUS, &status);
-  hairLinked = status != 0;
   if (!hairLinked) {
-    static char log[4096];
-    log[0] = '\0';
-    ext::glGetProgramInfoLog(hairProgram, sizeof log, nullptr, log);
-    showMessageBox("Shader Linking Error", log, 1);
+    showMessageBox("Shader Linking Error", es3InfoLog(hairProgram, true), 1);
     return;                           // an unlinked program has no uniforms to look up
   }
   lightVectorAt = ext::glGetUniformLocation(hairProgram, "lightVector");

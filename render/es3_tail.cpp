@@ -17,31 +17,12 @@ namespace {
 GLuint compositeProgram, pictureTexture, readFramebuffer;
 GLint fadeKeepAt = -1, borderShownAt = -1, projectionAt = -1;
 int pictureWidth, pictureHeight;
-constexpr int UNITS_USED = 7, BORDER_UNIT = 6;
+constexpr int UNITS_USED = COMPOSITE_UNITS, BORDER_UNIT = COMPOSITE_BORDER_UNIT;
 
 const char* const COMPOSITE_VERTEX =
     "in vec4 position;\n"
     "uniform mat4 projection;\n"
     "void main() { gl_Position = projection * position; }\n";
-
-// A black texture of the given size, RGBA or RGB, nearest filtering; the binding is kept.
-GLuint blackTexture(GLenum format, int width, int height) {
-  unsigned char* black = (unsigned char*)std::calloc((size_t)width * height, 4);
-  GLint bound = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  es3MarkTexturePicture(name, true);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, (GLint)format, width, height, 0, format, GL_UNSIGNED_BYTE, black);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
-  std::free(black);
-  return name;
-}
 
 }  // namespace
 
@@ -66,14 +47,12 @@ const char* es3SetUpCompositeProgram() {
   std::free(translated);
   if (!compositeProgram) return "the composite program does not build";
   ext::glUseProgram(compositeProgram);
-  static const char* const samplers[UNITS_USED] = {"picture", "level3", "level4", "level5",
-                                                   "level6",  "level7", "border"};
   for (int unit = 0; unit < UNITS_USED; ++unit)
-    ext::glUniform1i(ext::glGetUniformLocation(compositeProgram, samplers[unit]), unit);
+    ext::glUniform1i(ext::glGetUniformLocation(compositeProgram, COMPOSITE_SAMPLERS[unit]), unit);
   fadeKeepAt = ext::glGetUniformLocation(compositeProgram, "fadeKeep");
   borderShownAt = ext::glGetUniformLocation(compositeProgram, "borderShown");
   projectionAt = ext::glGetUniformLocation(compositeProgram, "projection");
-  pictureTexture = blackTexture(GL_RGB, pictureWidth, pictureHeight);
+  pictureTexture = makeBlackTexture(GL_RGB, pictureWidth, pictureHeight, GL_RGB);
   return "";
 }
 
@@ -133,7 +112,7 @@ void es3ReleaseCompositeProgram() {
 bool es3SetUpProcessorTail() {
   es3ReleaseProcessorTail();
   if (!holdProcessorBuffers(true)) return false;
-  processorTail.composedTexture = blackTexture(GL_RGBA, processorTail.width, processorTail.height);
+  processorTail.composedTexture = makeBlackTexture(GL_RGBA, processorTail.width, processorTail.height, GL_RGBA);
   ext::glGenFramebuffers(1, &readFramebuffer);
   return true;
 }

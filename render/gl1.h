@@ -14,8 +14,6 @@ void gl1DrawMesh(Mesh* mesh);
 void gl1PerformCommand(int32_t code);
 void gl1DrawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, int32_t mode);
 void gl1CreateGlowTargets();
-void gl1ReleaseGlowTargets();
-void gl1CaptureScene();
 void gl1BuildGlowChain();
 void gl1DrawGlowLevels(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive);
 void gl1DrawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
@@ -54,7 +52,3 @@ bool linkProgramObject(GLhandleARB program, const GLhandleARB* shaders, int coun
 void enableAnisoShader();
 void disableAnisoShader();
 void setShaderUniforms();
-
-// A new texture of the given size and formats, black, nearest filtering; the binding of
-// GL_TEXTURE_2D is left as it was (gl1_processor_tail.cpp).
-GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat);

@@ -3,33 +3,8 @@
 #include "render/gl1.h"
 
 void gl1PerformCommand(int32_t code) {
+  if (performBlendCommand(code)) return;
   switch (code) {
-    case BlendAdditive:
-      glDepthMask(GL_FALSE);
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      break;
-    case BlendMultiply:
-      glDepthMask(GL_FALSE);
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-      break;
-    case BlendAlpha:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      glDepthMask(GL_FALSE);
-      break;
-    case BlendAlphaDepthWrite:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      glDepthMask(GL_TRUE);
-      break;
-    case CullOn: glEnable(GL_CULL_FACE); break;
-    case CullOff: glDisable(GL_CULL_FACE); break;
-    case BlendOff:
-      glDisable(GL_BLEND);
-      glDepthMask(GL_TRUE);
-      break;
     case SphereMapOn:
       glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
       glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);

@@ -24,7 +24,7 @@ GLint fadeKeepLocation = -1, borderShownLocation = -1;
 GLuint pictureTexture;              // RGB, the screen picture in its lower rows
 int pictureWidth, pictureHeight;    // the screen it was made for
 
-constexpr int PICTURE_UNIT = 0, FIRST_GLOW_UNIT = 1, BORDER_UNIT = 6, UNITS_USED = 7;
+constexpr int PICTURE_UNIT = 0, FIRST_GLOW_UNIT = 1, BORDER_UNIT = COMPOSITE_BORDER_UNIT, UNITS_USED = COMPOSITE_UNITS;
 
 // Compiles and links the composite program for a screen of width x height, its picture in a
 // texture of textureWidth x textureHeight, and sets its samplers; an empty string on success.
@@ -42,10 +42,8 @@ const char* buildCompositeProgram(int width, int height, int textureWidth, int t
   if (!linked) return "the composite program does not link";
   GLhandleARB previous = ext::glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
   ext::glUseProgramObjectARB(compositeProgram);
-  static const char* const samplers[UNITS_USED] = {"picture", "level3", "level4", "level5",
-                                                   "level6",  "level7", "border"};
   for (int unit = 0; unit < UNITS_USED; ++unit)
-    ext::glUniform1iARB(ext::glGetUniformLocationARB(compositeProgram, samplers[unit]), unit);
+    ext::glUniform1iARB(ext::glGetUniformLocationARB(compositeProgram, COMPOSITE_SAMPLERS[unit]), unit);
   fadeKeepLocation = ext::glGetUniformLocationARB(compositeProgram, "fadeKeep");
   borderShownLocation = ext::glGetUniformLocationARB(compositeProgram, "borderShown");
   ext::glUseProgramObjectARB(previous);

@@ -33,25 +33,6 @@ void gl1CreateGlowTargets() {
   glowTargetsReady = true;
 }
 
-void gl1ReleaseGlowTargets() {
-  if (glowTargetsReady) glDeleteTextures(8, glowTargets);
-  for (GLuint& name : glowTargets) name = 0;
-  glowTargetsReady = false;
-}
-
-void gl1CaptureScene() {
-  if (sceneCaptured) return;
-  int width = 0, height = 0;
-  glowLevelSize(0, &width, &height);
-  glViewport(0, 0, width, height);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  drawRenderQueue();
-  glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
-  glViewport(0, 0, screenWidth(), screenHeight());
-  sceneCaptured = true;
-}
-
 // One quad over the screen fraction (x0, y0)-(x1, y1), sampling the same fraction of an
 // image copied from the framebuffer (row t = 0 at the bottom).
 void screenFractionQuad(float x0, float y0, float x1, float y1) {
@@ -83,23 +64,10 @@ void gl1BuildGlowChain() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glColor3ubv(white);
-  // A capture more than twice level 1's width is halved first, in level 1's target, until it
-  // is not: a linear sample then falls at most every other texel, so none is skipped.
-  int width = 0, height = 0, firstWidth = 0, firstHeight = 0;
-  glowLevelSize(0, &width, &height);
-  glowLevelSize(1, &firstWidth, &firstHeight);
-  GLuint source = glowTargets[0];
-  while (width > 2 * firstWidth) {
-    width /= 2;
-    height /= 2;
-    reduceInto(source, glowTargets[1], width, height);
-    source = glowTargets[1];
-  }
-  for (int i = 1; i < 8; ++i) {
-    glowLevelSize(i, &width, &height);
-    reduceInto(source, glowTargets[i], width, height);
-    source = glowTargets[i];
-  }
+  GlowChainStep steps[GLOW_CHAIN_MOST_STEPS];
+  int count = glowChainSteps(steps);
+  for (int i = 0; i < count; ++i)
+    reduceInto(glowTargets[steps[i].source], glowTargets[steps[i].target], steps[i].width, steps[i].height);
   glViewport(0, 0, screenWidth(), screenHeight());
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   endScreenPass();

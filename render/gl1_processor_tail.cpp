@@ -80,18 +80,3 @@ void gl1ReleaseProcessorTail() {
   processorTail.composedTexture = 0;
   freeProcessorBuffers();
 }
-
-GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat) {
-  unsigned char* black = (unsigned char*)std::calloc((size_t)width * height, 4);
-  GLint bound = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, pixelFormat, GL_UNSIGNED_BYTE, black);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
-  std::free(black);
-  return name;
-}

@@ -38,16 +38,7 @@ void gl1DrawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-  if (mode != QuadKeepBlending) {
-    glEnable(GL_BLEND);
-    switch (mode) {
-      case QuadOpaque: glDisable(GL_BLEND); break;
-      case QuadAdditive: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
-      case QuadMultiply: glBlendFunc(GL_ZERO, GL_SRC_COLOR); break;
-      case QuadAlpha: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
-      default: break;   // blending with the function last set
-    }
-  }
+  applyQuadMode(mode);
   glBindTexture(GL_TEXTURE_2D, textureName(texture));
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f);

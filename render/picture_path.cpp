@@ -1,5 +1,7 @@
 // The picture path's switch: each operation of render/picture_path.h (and the drawing ones
 // of render/render.h) goes to the back end the context was made for. Owns glStateReady.
+#include <cstdlib>
+
 #include "platform/display.h"
 #include "render/es3.h"
 #include "render/gl1.h"
@@ -55,18 +57,24 @@ void createGlowTargets() {
   glowTargetsHeight = screenHeight();
 }
 
+// The same calls on every context.
 void releaseGlowTargets() {
-  if (shaderPath())
-    es3ReleaseGlowTargets();
-  else
-    gl1ReleaseGlowTargets();
+  if (glowTargetsReady) glDeleteTextures(8, glowTargets);
+  for (GLuint& name : glowTargets) name = 0;
+  glowTargetsReady = false;
 }
 
 void captureScene() {
-  if (shaderPath())
-    es3CaptureScene();
-  else
-    gl1CaptureScene();
+  if (sceneCaptured) return;
+  int width = 0, height = 0;
+  glowLevelSize(0, &width, &height);
+  glViewport(0, 0, width, height);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawRenderQueue();
+  glBindTexture(GL_TEXTURE_2D, glowTargets[0]);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, width, height, 0);
+  glViewport(0, 0, screenWidth(), screenHeight());
+  sceneCaptured = true;
 }
 
 void buildGlowChain() {
@@ -97,6 +105,68 @@ void drawRowJitterGrid() {
   else
     gl1DrawRowJitterGrid();
 }
+
+bool performBlendCommand(int32_t code) {
+  switch (code) {
+    case BlendAdditive:
+      glDepthMask(GL_FALSE);
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+      return true;
+    case BlendMultiply:
+      glDepthMask(GL_FALSE);
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+      return true;
+    case BlendAlpha:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      glDepthMask(GL_FALSE);
+      return true;
+    case BlendAlphaDepthWrite:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      glDepthMask(GL_TRUE);
+      return true;
+    case CullOn: glEnable(GL_CULL_FACE); return true;
+    case CullOff: glDisable(GL_CULL_FACE); return true;
+    case BlendOff:
+      glDisable(GL_BLEND);
+      glDepthMask(GL_TRUE);
+      return true;
+    default: return false;
+  }
+}
+
+void applyQuadMode(int32_t mode) {
+  if (mode == QuadKeepBlending) return;
+  glEnable(GL_BLEND);
+  switch (mode) {
+    case QuadOpaque: glDisable(GL_BLEND); break;
+    case QuadAdditive: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
+    case QuadMultiply: glBlendFunc(GL_ZERO, GL_SRC_COLOR); break;
+    case QuadAlpha: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+    default: break;   // blending with the function last set
+  }
+}
+
+GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat) {
+  unsigned char* black = (unsigned char*)std::calloc((size_t)width * height, 4);
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, pixelFormat, GL_UNSIGNED_BYTE, black);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
+  std::free(black);
+  return name;
+}
+
+const char* const COMPOSITE_SAMPLERS[COMPOSITE_UNITS] = {"picture", "level3", "level4", "level5",
+                                                       "level6",  "level7", "border"};
 
 // The same call on every context.
 void setColourMask(bool red, bool green, bool blue, bool alpha) { glColorMask(red, green, blue, alpha); }

@@ -36,6 +36,7 @@ void performCommand(int32_t code);    // one command entry, codes 2 to 14; other
 
 // ---- Screen passes (render/post_effects.cpp decides what and when) ------------------------
 void createGlowTargets();             // the eight glow levels at their sizes for the screen now
+// The next two are the same calls on every context (picture_path.cpp, no switch).
 void releaseGlowTargets();            // deletes them (a GL context current)
 void captureScene();                  // the queue into the glow capture, once a frame
 void buildGlowChain();                // levels 1 to 7 from level 0, then the screen cleared
@@ -69,6 +70,19 @@ void releaseProcessorTail();
 // After the fast tail's composite: the state the last plain pass would have left (its blend
 // function, current colour and texture), so that what follows in the frame finds it.
 void leaveFastTailState(float fadeKeep, TextureId white);
+
+// ---- Shared by both back ends (picture_path.cpp): the same calls on every context ---------
+// The blending, depth-write and culling commands (codes 2 to 8); false for any other code.
+bool performBlendCommand(int32_t code);
+// drawScreenQuad's blend modes (render/render.h: ScreenQuadMode), applied.
+void applyQuadMode(int32_t mode);
+// A new texture of the given size and formats, black, nearest filtering; the binding of
+// GL_TEXTURE_2D is left as it was.
+GLuint makeBlackTexture(GLint format, GLsizei width, GLsizei height, GLenum pixelFormat);
+// The composite program's samplers, by texture unit: the picture, glow levels 3 to 7, the
+// border.
+constexpr int COMPOSITE_UNITS = 7, COMPOSITE_BORDER_UNIT = 6;
+extern const char* const COMPOSITE_SAMPLERS[COMPOSITE_UNITS];
 
 // ---- Shared by both back ends, without a switch --------------------------------------------
 // These are the same GL calls on every context the paths run on, so they stay where they are:

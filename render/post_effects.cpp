@@ -24,6 +24,27 @@ void glowLevelSize(int level, int* width, int* height) {
   }
 }
 
+int glowChainSteps(GlowChainStep steps[GLOW_CHAIN_MOST_STEPS]) {
+  // A capture more than twice level 1's width is halved first, in level 1's target, until it
+  // is not: a linear sample then falls at most every other texel, so none is skipped.
+  int count = 0, width = 0, height = 0, firstWidth = 0, firstHeight = 0;
+  glowLevelSize(0, &width, &height);
+  glowLevelSize(1, &firstWidth, &firstHeight);
+  int source = 0;
+  while (width > 2 * firstWidth && count < GLOW_CHAIN_MOST_STEPS - 7) {
+    width /= 2;
+    height /= 2;
+    steps[count++] = {source, 1, width, height};
+    source = 1;
+  }
+  for (int i = 1; i < 8; ++i) {
+    glowLevelSize(i, &width, &height);
+    steps[count++] = {source, i, width, height};
+    source = i;
+  }
+  return count;
+}
+
 void beginEffectsFrame(int32_t elapsedMs) {
   effectsSeed = elapsedMs;
   sceneCaptured = false;

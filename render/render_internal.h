@@ -75,6 +75,14 @@ extern int glowTargetsWidth, glowTargetsHeight;   // the screen the targets were
 // spreads over the same fraction of the picture whatever its size.
 constexpr int GLOW_LEVEL1_WIDTH = 512, GLOW_LEVEL1_HEIGHT = 256;
 void glowLevelSize(int level, int* width, int* height);
+// The glow chain's steps, in order: draw level `source` over a width x height corner, copy
+// the corner into level `target`. Levels 1 to 7 each from the one before, after as many
+// halvings of a wide capture into level 1 as it takes.
+struct GlowChainStep {
+  int source, target, width, height;
+};
+constexpr int GLOW_CHAIN_MOST_STEPS = 16;
+int glowChainSteps(GlowChainStep steps[GLOW_CHAIN_MOST_STEPS]);
 // The fast tail's processor composite holds no finished frame from here on (each frame's
 // glow capture starts it afresh).
 void dropHeldFrame();
