@@ -20,7 +20,7 @@ USAGE
       build/show --help
     else
       echo "  --fullscreen | --window, --size WxH, --data DIR, --from MS | --scene N, --controls,"
-      echo "  --loop, --exact, --help (build/show --help says more once it is built)"
+      echo "  --loop, --exact, --renderer gl1|es3|core, --help (build/show --help says more once it is built)"
     fi
     exit 0
     ;;
