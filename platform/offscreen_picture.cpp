@@ -60,6 +60,8 @@ int openOffscreenPicture(int width, int height) {
   // The window's own depth bits, so that depth tests come out as they would in the window.
   GLint windowDepthBits = 0;
   glGetIntegerv(GL_DEPTH_BITS, &windowDepthBits);
+  while (glGetError() != GL_NO_ERROR) {
+  }                                   // a core profile has no GL_DEPTH_BITS: 24 bits then
 
   ext::glGenFramebuffers(1, &framebuffer);
   ext::glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
