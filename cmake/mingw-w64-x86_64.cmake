@@ -22,6 +22,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Header-only libraries come from the host's packages (GLM: Debian's libglm-dev, the same
+# headers for every architecture). SHOW_WINDOWS_HOST_HEADERS is a folder of the build that
+# holds a link to each one's folder, e.g. glm -> /usr/include/glm, so that the rest of the
+# host's /usr/include, made for Linux, stays out of the Windows build.
+set(SHOW_WINDOWS_HOST_HEADERS "" CACHE PATH "Folder of links to the host's header-only libraries")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES SHOW_WINDOWS_HOST_HEADERS)
+if(SHOW_WINDOWS_HOST_HEADERS)
+  set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${SHOW_WINDOWS_HOST_HEADERS})
+endif()
+
 # Static libraries only: the program is to need no DLL beyond those of Windows itself.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
 

@@ -46,7 +46,7 @@ as_root() {
 PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   binutils-mingw-w64-x86-64 cmake make pkg-config dpkg-dev xz-utils bzip2
-  wine64
+  wine64 libglm-dev
 )
 install_packages() {
   local missing=()
@@ -256,8 +256,18 @@ library fftw3 1 FFTW_PREFIX
 library libsdl2 1 SDL2_PREFIX
 
 # --- the show -----------------------------------------------------------------------------
+# GLM is header-only and the same for every architecture: the host's copy, reached through
+# a folder of its own so that no other header of /usr/include gets in
+# (cmake/mingw-w64-x86_64.cmake, SHOW_WINDOWS_HOST_HEADERS).
+HOST_HEADERS=$OUT/host-headers
+link_host_headers() {
+  [ -f /usr/include/glm/glm.hpp ] || { echo "no /usr/include/glm/glm.hpp (libglm-dev)"; return 1; }
+  mkdir -p "$HOST_HEADERS"
+  ln -sfn /usr/include/glm "$HOST_HEADERS/glm"
+}
 configure_show() {
   local prefixes fresh=()
+  link_host_headers || return 1
   prefixes=$(IFS=';'; echo "${PREFIXES[*]}")
   # CMake keeps what pkg-config found: other library prefixes need a fresh configuration.
   if [ -f "$OUT/CMakeCache.txt" ] &&
@@ -266,7 +276,7 @@ configure_show() {
   fi
   cmake "${fresh[@]}" -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    "-DSHOW_WINDOWS_PREFIXES=$prefixes"
+    "-DSHOW_WINDOWS_PREFIXES=$prefixes" "-DSHOW_WINDOWS_HOST_HEADERS=$HOST_HEADERS"
 }
 step "configure build-windows/" configure_show
 for target in "${TARGETS[@]}"; do
