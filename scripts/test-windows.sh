@@ -124,19 +124,24 @@ screen_share() {
 show_window() { xdotool search --class 'show.exe' 2>/dev/null | tail -n 1; }
 
 # --- show.exe: its window, the words scene, Escape ------------------------------------------
-check_window() {
-  local start=$SECONDS share=0 i win rc
-  run_exe "$WORK/window.log" build-windows/show.exe --window --from 14200
+# play_words LOG ARGS...: show.exe ARGS (a window in the words scene) until that scene's cyan
+# covers 60 % of the screen (SHARE: how much it covered), then Escape; 0 when the show then
+# exits 0, else 1 with WHY saying what went wrong.
+play_words() {
+  local log=$1 i win rc
+  shift
+  SHARE=0
+  run_exe "$log" build-windows/show.exe "$@"
   for i in $(seq 1 120); do
-    share=$(screen_share 0 254 254)
-    [ "$share" -ge 60 ] && break
+    SHARE=$(screen_share 0 254 254)
+    [ "$SHARE" -ge 60 ] && break
     kill -0 "$RUN_PID" 2>/dev/null || break
     sleep 0.5
   done
-  if [ "$share" -lt 60 ]; then
+  if [ "$SHARE" -lt 60 ]; then
     wait_exit 1
-    report FAIL show.window "$start" "the words scene's cyan covers $share % of the screen, not 60 %: $(tail -n 1 "$WORK/window.log")"
-    return
+    WHY="the words scene's cyan covers $SHARE % of the screen, not 60 %: $(tail -n 1 "$log")"
+    return 1
   fi
   win=$(show_window)
   if [ -n "$win" ]; then
@@ -146,10 +151,16 @@ check_window() {
   fi
   wait_exit 20
   rc=$?
-  if [ "$rc" -ne 0 ]; then
-    report FAIL show.window "$start" "exit status $rc after Escape (124: still running 20 s on)"
+  WHY="exit status $rc after Escape (124: still running 20 s on)"
+  [ "$rc" -eq 0 ]
+}
+
+check_window() {
+  local start=$SECONDS
+  if play_words "$WORK/window.log" --window --from 14200; then
+    report PASS show.window "$start" "cyan over $SHARE % of the screen, exit 0 after Escape"
   else
-    report PASS show.window "$start" "cyan over $share % of the screen, exit 0 after Escape"
+    report FAIL show.window "$start" "$WHY"
   fi
 }
 
@@ -210,46 +221,81 @@ max_difference() {
     END { print m + 0 }'
 }
 
+# same_stills ARGS...: capture.exe's stills for ARGS (--at MS among them) against the Linux
+# capture's: 0 when each is within 2 of it in every channel (WORST: the largest difference),
+# else 1 with WHY saying what went wrong.
+same_stills() {
+  local args=("$@") times=() i t rc d frame
+  WORST=0
+  for ((i = 0; i + 1 < ${#args[@]}; i++)); do
+    [ "${args[i]}" = --at ] && times+=("${args[i + 1]}")
+  done
+  rm -rf "$WORK/linux" "$WORK/windows"
+  mkdir -p "$WORK/linux" "$WORK/windows"
+  SHOW_FBO=1 SDL_AUDIODRIVER=dummy build/tools/capture/capture "${args[@]}" --png "$WORK/linux" \
+    >"$WORK/capture-linux.log" 2>&1 ||
+    { WHY="the Linux capture failed: $(tail -n 1 "$WORK/capture-linux.log")"; return 1; }
+  run_exe "$WORK/capture.log" build-windows/tools/capture/capture.exe "${args[@]}" --png "$WORK/windows"
+  wait_exit 300
+  rc=$?
+  [ "$rc" -eq 0 ] ||
+    { WHY="capture.exe exit status $rc: $(tail -n 1 "$WORK/capture.log")"; return 1; }
+  for t in "${times[@]}"; do
+    frame=$(printf 'frame-%06d.png' "$t")
+    [ -f "$WORK/windows/$frame" ] || { WHY="no $frame from capture.exe"; return 1; }
+    [ -f "$WORK/linux/$frame" ] || { WHY="no $frame from the Linux capture"; return 1; }
+    d=$(max_difference "$WORK/linux/$frame" "$WORK/windows/$frame")
+    case $d in
+      *[!0-9]*) WHY="$frame: $d"; return 1 ;;
+    esac
+    [ "$d" -gt "$WORST" ] && WORST=$d
+    [ "$d" -le 2 ] || { WHY="$frame differs by up to $d in a channel (2 allowed)"; return 1; }
+  done
+}
+
 # check_capture NAME RESOLUTION MS...: capture.exe's stills at those times and that
 # --resolution against the Linux capture's.
 check_capture() {
-  local name=$1 resolution=$2 start=$SECONDS args=() t rc worst=0 d
+  local name=$1 resolution=$2 start=$SECONDS args=() t
   shift 2
-  local times=("$@")
   if [ "$CAPTURE_BUILT" = 0 ]; then
     report SKIP "$name" "$start" "capture.exe does not build (scripts/build-windows.sh capture)"
     return
   fi
   args=(--resolution "$resolution")
-  for t in "${times[@]}"; do args+=(--at "$t"); done
-  rm -rf "$WORK/linux" "$WORK/windows"
-  mkdir -p "$WORK/linux" "$WORK/windows"
-  SHOW_FBO=1 SDL_AUDIODRIVER=dummy build/tools/capture/capture "${args[@]}" --png "$WORK/linux" \
-    >"$WORK/capture-linux.log" 2>&1 ||
-    { report FAIL "$name" "$start" "the Linux capture failed: $(tail -n 1 "$WORK/capture-linux.log")"; return; }
-  run_exe "$WORK/capture.log" build-windows/tools/capture/capture.exe "${args[@]}" --png "$WORK/windows"
-  wait_exit 300
+  for t in "$@"; do args+=(--at "$t"); done
+  if same_stills "${args[@]}"; then
+    report PASS "$name" "$start" "$# frames at $resolution, at most $WORST apart in any channel"
+  else
+    report FAIL "$name" "$start" "$WHY"
+  fi
+}
+
+# --- --renderer core and es3 ---------------------------------------------------------------
+# Wine 8 on Xvfb makes a 3.3 core context (WGL_ARB_create_context_profile; llvmpipe's
+# "4.5 (Core Profile) Mesa 22.3.6"), so the shader path plays there. It lists no
+# WGL_EXT_create_context_es2_profile, and SDL then looks for OpenGL ES through EGL, which
+# Wine does not have: no ES context at all, neither 3.0 nor the 2.0 fallback, so
+# show.exe --renderer es3 gives the line and exit 1 of a machine where no context can be made.
+check_renderers() {
+  local start=$SECONDS rc lines compared="capture.exe not built"
+  play_words "$WORK/core.log" --renderer core --window --from 14200 ||
+    { report FAIL show.renderers "$start" "--renderer core: $WHY"; return; }
+  if [ "$CAPTURE_BUILT" = 1 ]; then
+    same_stills --renderer core --at 15000 ||
+      { report FAIL show.renderers "$start" "capture.exe --renderer core: $WHY"; return; }
+    compared="capture.exe's still at most $WORST from Linux's"
+  fi
+  run_exe "$WORK/es3.log" build-windows/show.exe --renderer es3 --window
+  wait_exit 30
   rc=$?
-  [ "$rc" -eq 0 ] ||
-    { report FAIL "$name" "$start" "capture.exe exit status $rc: $(tail -n 1 "$WORK/capture.log")"; return; }
-  local frame
-  for t in "${times[@]}"; do
-    frame=$(printf 'frame-%06d.png' "$t")
-    [ -f "$WORK/windows/$frame" ] ||
-      { report FAIL "$name" "$start" "no $frame from capture.exe"; return; }
-    [ -f "$WORK/linux/$frame" ] ||
-      { report FAIL "$name" "$start" "no $frame from the Linux capture"; return; }
-    d=$(max_difference "$WORK/linux/$frame" "$WORK/windows/$frame")
-    case $d in
-      *[!0-9]*) report FAIL "$name" "$start" "$frame: $d"; return ;;
-    esac
-    [ "$d" -gt "$worst" ] && worst=$d
-    if [ "$d" -gt 2 ]; then
-      report FAIL "$name" "$start" "$frame differs by up to $d in a channel (2 allowed)"
-      return
-    fi
-  done
-  report PASS "$name" "$start" "${#times[@]} frames at $resolution, at most $worst apart in any channel"
+  lines=$(grep -c '^show: ' "$WORK/es3.log")
+  if [ "$rc" -ne 1 ] || [ "$lines" -ne 1 ] ||
+     ! grep -q '^show: cannot open a window with an OpenGL context (' "$WORK/es3.log"; then
+    report FAIL show.renderers "$start" "--renderer es3: exit status $rc (1 wanted), $lines lines of its own: $(grep -m 1 '^show: ' "$WORK/es3.log")"
+    return
+  fi
+  report PASS show.renderers "$start" "core plays ($compared); es3: exit 1, $(grep '^show: ' "$WORK/es3.log")"
 }
 
 # --- the test programs ---------------------------------------------------------------------
@@ -284,6 +330,7 @@ check_sound
 check_capture capture.stills 1024x768 15000 90000 150000
 # A picture drawn at another size, pillarboxed: the fragment-program composite there.
 check_capture capture.stills_1080p 1920x1080 90000
+check_renderers
 check_tests
 
 echo "$PASSED passed, $FAILED failed"
