@@ -177,16 +177,16 @@ int parseRendererName(const char* text, Renderer* chosen) {
 
 // Double-buffered RGBA with a depth buffer, in the profile the picture path needs: the
 // compatibility profile for the fixed-function GL 1.x calls, OpenGL ES 3.0 or 3.3 core for
-// the shader path. `fallback` asks for the nearest older context of the same kind instead
-// (ES 2.0, or whatever the driver makes by default), so that a driver without the version
-// asked for still gives a context whose version can be named in the refusal.
-static void setContextAttributes(int depthBits, bool fallback) {
+// the shader path. A fallback asks for less, so that a driver without the context asked for
+// still gives one whose version can be named in the refusal: 1, the nearest older context of
+// the same kind (ES 2.0); 2, whatever the driver makes by default.
+static void setContextAttributes(int depthBits, int fallback) {
   SDL_GL_ResetAttributes();
-  if (renderer == RendererEs3) {
+  if (renderer == RendererEs3 && fallback < 2) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, fallback ? 2 : 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-  } else if (renderer == RendererCore && !fallback) {
+  } else if (renderer == RendererCore && fallback == 0) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -233,14 +233,16 @@ int openWindow(int width, int height, int fullscreen) {
   // drawable (in pixels, so a high-density display gets its full resolution).
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE |
                        SDL_WINDOW_ALLOW_HIGHDPI;
-  // A 32-bit depth buffer where the driver has one; on the shader path, at last the nearest
-  // older context (see setContextAttributes).
-  const int depths[] = {32, 24, 24};
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    int depth = depths[attempt];
-    bool fallback = attempt == 2;
-    if (fallback && renderer == RendererGl1) break;
-    setContextAttributes(depth, fallback);
+  // A 32-bit depth buffer where the driver has one; on the shader path, at last the
+  // fallbacks (see setContextAttributes).
+  struct Attempt {
+    int depth, fallback;
+  };
+  const Attempt attempts[] = {{32, 0}, {24, 0}, {24, 1}, {24, 2}};
+  for (const Attempt& attempt : attempts) {
+    if (attempt.fallback > 0 && renderer == RendererGl1) break;
+    if (attempt.fallback == 1 && renderer == RendererCore) continue;
+    setContextAttributes(attempt.depth, attempt.fallback);
     window = SDL_CreateWindow("", 0, 0, width, height, flags);
     if (!window) {
       noteError("cannot open the window");
