@@ -3,7 +3,8 @@
 # then the figures taken at 640x480, 1024x768, 1440x1080 and 2048x1536 (whole frames, the
 # frame tail, the capture) side by side with their growth over 1024x768, and whether the
 # 2048x1536 target is met. Where a figure has a plain and a fast version, both are measured
-# in the same run, side by side.
+# in the same run, side by side. Last, every scene's whole frame on the two picture paths, gl1
+# and es3, in wall and process CPU time, and whether es3 stays within 1.2 x gl1's CPU time.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/build.sh
@@ -15,8 +16,13 @@ export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 # after the other inside the one process (setScreenSize).
 for b in build/bench/*/bench_*; do
   [ -x "$b" ] || continue
+  [ "$(basename "$b")" = bench_paths ] && continue   # its own table, at the end
   "$b" --benchmark_format=csv 2>/dev/null | grep -v '^name,' | sed "s|^|$(basename "$b"),|" >> "$out/all.csv" || true
 done
+
+# Each scene's whole frame on gl1 and on es3, the two contexts taking turns in one process
+# (build/bench/paths); its CSV is read by the header's column names.
+build/bench/paths/bench_paths --benchmark_format=csv 2>/dev/null > "$out/paths.csv" || true
 
 # Capture throughput at 30 fps, 121 frames: the first 4 s of the show (to PNG and to video)
 # and 20 to 24 s (scene 4, the busiest geometry; the frames before are computed through a
@@ -119,3 +125,36 @@ awk -F, -v sizes="$sizes" '
     if (over != "") printf "; over:%s", over;
     if (missing != "") printf "; no figures:%s", missing;
     printf "\n" }' "$out/sized.csv"
+
+# The picture paths: per scene gl1 and es3 in wall time and in the CPU time of the whole process
+# (llvmpipe's own threads included), es3 over gl1 for each; then the target: no scene's es3
+# CPU time over 1.2 x its gl1 figure.
+awk -F, '
+  function fmt(v) { return v == "" ? "n/a" : sprintf("%.1f", v) }
+  function ratio(a, b) { return a == "" || b == "" || b + 0 <= 0 ? "" : a / b }
+  function fmtRatio(r) { return r == "" ? "n/a" : sprintf("%.2f", r) }
+  NR == 1 && $1 == "name" { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); col[$i] = i }; next }
+  { gsub(/"/, ""); split($1, part, "/");
+    if (part[1] != "BM_PathFrame") next;
+    s = part[2] + 0;
+    if ($col["error_occurred"] == "true") { error[s] = $col["error_message"]; next }
+    for (k in col) if (k ~ /^(gl1|es3)/) value[s, k] = $col[k] }
+  END {
+    printf "\nPicture paths at 1024x768 on llvmpipe, fast tail (ms, the median frame; CPU: the whole process)\n";
+    printf "%-9s %9s %9s %8s %9s %9s %8s\n", "", "gl1 wall", "es3 wall", "es3/gl1", "gl1 CPU", "es3 CPU", "es3/gl1";
+    worst = 0;
+    for (s = 1; s <= 10; ++s) {
+      w = ratio(value[s, "es3_ms"], value[s, "gl1_ms"]);
+      c = ratio(value[s, "es3_cpu_ms"], value[s, "gl1_cpu_ms"]);
+      printf "%-9s %9s %9s %8s %9s %9s %8s%s\n", "scene " s, fmt(value[s, "gl1_ms"]), fmt(value[s, "es3_ms"]),
+        fmtRatio(w), fmt(value[s, "gl1_cpu_ms"]), fmt(value[s, "es3_cpu_ms"]), fmtRatio(c),
+        s in error ? "  (" error[s] ")" : "";
+      if (c == "") { missing = missing " " s; continue }
+      if (c > worst) { worst = c; worstScene = s }
+      if (c > 1.2) over = over " " s }
+    verdict = over == "" && missing == "" ? "met" : "missed";
+    printf "\ntarget es3 CPU time within 1.2 x gl1 in every scene: %s", verdict;
+    if (worstScene != "") printf " (largest scene %d, %.2f x)", worstScene, worst;
+    if (over != "") printf "; over: scene%s", over;
+    if (missing != "") printf "; no figures: scene%s", missing;
+    printf "\n" }' "$out/paths.csv"
