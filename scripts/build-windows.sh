@@ -211,6 +211,7 @@ recipe_freetype() {
 # and built, newest first: a newer version than the cache's is built once it can be
 # fetched; one that cannot (no network, a mirror without it) leaves the next older.
 PREFIXES=()
+LINKED=()                             # "source-package version" of each, for the releases
 library() {
   local package=$1 revision=$2 variable=$3
   local versions version prefix
@@ -243,6 +244,7 @@ library() {
   [ -d "$prefix" ] || fail "cannot fetch any source of $package ($(echo $versions))"
   printf -v "$variable" '%s' "$prefix"
   PREFIXES+=("$prefix")
+  LINKED+=("$package $version")
 }
 
 # Temporary folders left by builds that were killed.
@@ -254,6 +256,9 @@ library freetype 2 FREETYPE_PREFIX
 library mpg123 2 MPG123_PREFIX
 library fftw3 1 FFTW_PREFIX
 library libsdl2 1 SDL2_PREFIX
+# What the programs link, for the zip's licences and sources (scripts/package.sh).
+mkdir -p "$OUT"
+printf '%s\n' "${LINKED[@]}" >"$OUT/libraries.txt"
 
 # --- the show -----------------------------------------------------------------------------
 # GLM is header-only and the same for every architecture: the host's copy, reached through

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Makes the two releases into dist/:
-#   dist/show-windows-x86_64.zip   show.exe, capture.exe, the data folder and README.txt
+#   dist/show-windows-x86_64.zip   show.exe, capture.exe, the data folder, README.txt, the
+#                                   licences (LICENSE.txt, licences/), SOURCES.txt and the
+#                                   project's source
 #   dist/show_<version>_<arch>.deb  /usr/bin/show, /usr/bin/show-capture and the data set in
 #                                   /usr/share/show/data, which the installed programs find
 #                                   from any folder
@@ -77,6 +79,7 @@ check_deb() {
   local contents file
   contents=$(dpkg-deb --contents "$deb" | awk '{ print $NF }')
   for file in ./usr/bin/show ./usr/bin/show-capture ./usr/share/doc/show/copyright \
+              ./usr/share/doc/show/show-source.tar.gz \
               ".$INSTALLED_DATA/maronekt-mix6.mp3"; do
     grep -qxF "$file" <<<"$contents" || { echo "the package lacks $file"; return 1; }
   done
@@ -86,6 +89,11 @@ check_deb() {
         { echo "the package lacks $INSTALLED_DATA/${file#data/}"; return 1; }
     done
   fi
+  # The copyright file in Debian's machine-readable format, the project under GPL-2+.
+  local copyright
+  copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/show/copyright)
+  [[ $copyright == "Format: "* ]] || { echo "the copyright file is not in the machine-readable format"; return 1; }
+  grep -qx 'License: GPL-2+' <<<"$copyright" || { echo "the copyright file names no GPL-2+ licence"; return 1; }
   echo "$deb: $(grep -c "^.$INSTALLED_DATA/." <<<"$contents") data files, Depends: $depends"
 }
 
@@ -96,7 +104,12 @@ check_zip() {
   [ -f "$zip" ] || { echo "no dist/$ZIP_NAME"; return 1; }
   local contents file
   contents=$(cmake -E tar tf "$zip")
-  local wanted=("$ZIP_TOP/show.exe" "$ZIP_TOP/README.txt" "$ZIP_TOP/data/maronekt-mix6.mp3")
+  local wanted=("$ZIP_TOP/show.exe" "$ZIP_TOP/README.txt" "$ZIP_TOP/data/maronekt-mix6.mp3"
+                "$ZIP_TOP/LICENSE.txt" "$ZIP_TOP/SOURCES.txt")
+  local text library
+  for text in "${LICENCE_TEXTS[@]}"; do wanted+=("$ZIP_TOP/licences/$text.txt"); done
+  for library in zlib libpng1.6 freetype mpg123 fftw3 libsdl2; do wanted+=("$ZIP_TOP/licences/$library.txt"); done
+  grep -q "^$ZIP_TOP/source/show-.*\.tar\.gz\$" <<<"$contents" || { echo "the zip lacks the project's source"; return 1; }
   [ "$with_capture_exe" = 1 ] && wanted+=("$ZIP_TOP/capture.exe")
   if [ -d data ]; then
     for file in data/*; do wanted+=("$ZIP_TOP/$file"); done
@@ -171,6 +184,46 @@ copy_data() {
   chmod 0644 "$1"/*
 }
 
+# The programs are GPL-2.0-or-later (LICENSE), and the zip's link FFTW (GPL-2+), libmpg123
+# (LGPL-2.1), SDL2, libpng, zlib and FreeType statically: beside them go the project's
+# licence, each library's copyright file as Debian ships it (with the licence texts those
+# point to in /usr/share/common-licenses), the project's source of this commit and, in
+# SOURCES.txt, the Debian source package and version of every library.
+LICENCE_TEXTS=(GPL-2 GPL-3 LGPL-2.1 Apache-2.0)
+add_licences() {
+  local top=$1 libraries=build-windows/libraries.txt library release binary text
+  [ -s "$libraries" ] || { echo "no $libraries (scripts/build-windows.sh writes it)"; return 1; }
+  crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
+  crlf LICENSE "$top/LICENSE.txt"
+  mkdir -p "$top/licences" "$top/source"
+  git archive --format=tar.gz --prefix="show-$version/" HEAD >"$top/source/show-$version.tar.gz"
+  {
+    echo "Where the sources of this zip are"
+    echo "================================="
+    echo
+    echo "show.exe and capture.exe: the project's own sources of this build, under the GNU"
+    echo "General Public License version 2 or later (LICENSE.txt), in"
+    echo "source/show-$version.tar.gz (commit $(git rev-parse HEAD))."
+    echo
+    echo "The libraries linked into them, each built from its Debian 12 source package"
+    echo "(apt-get source PACKAGE=VERSION on a Debian 12 machine, or any Debian mirror's"
+    echo "pool); their copyright and licence terms are in licences/PACKAGE.txt:"
+    echo
+    while read -r library release; do echo "  $library $release"; done <"$libraries"
+  } >"$top/SOURCES.txt.lf"
+  crlf "$top/SOURCES.txt.lf" "$top/SOURCES.txt"
+  rm -f "$top/SOURCES.txt.lf"
+  while read -r library release; do
+    # The copyright file of an installed binary package built from that source.
+    binary=$(dpkg-query -W -f='${source:Package} ${Package}\n' 2>/dev/null |
+      awk -v s="$library" '$1 == s { print $2 }' |
+      while read -r b; do [ -f "/usr/share/doc/$b/copyright" ] && { echo "$b"; break; }; done)
+    [ -n "$binary" ] || { echo "no installed package of $library ($release) holds its copyright file"; return 1; }
+    crlf "/usr/share/doc/$binary/copyright" "$top/licences/$library.txt"
+  done <"$libraries"
+  for text in "${LICENCE_TEXTS[@]}"; do crlf "/usr/share/common-licenses/$text" "$top/licences/$text.txt"; done
+}
+
 make_zip() {
   local stage=$BUILD/zip
   rm -rf "$stage"
@@ -180,6 +233,7 @@ make_zip() {
     cp build-windows/tools/capture/capture.exe "$stage/$ZIP_TOP/"
   fi
   sed 's/\r*$/\r/' packaging/README.txt >"$stage/$ZIP_TOP/README.txt"
+  add_licences "$stage/$ZIP_TOP" || return 1
   copy_data "$stage/$ZIP_TOP/data"
   (cd "$stage" && cmake -E tar cf "$DIST/.$ZIP_NAME.part" --format=zip \
      --mtime="$(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S UTC')" "$ZIP_TOP")
@@ -197,6 +251,8 @@ make_deb() {
   install -m 0755 -s "$BUILD/show" "$root/usr/bin/show"
   install -m 0755 -s "$BUILD/tools/capture/capture" "$root/usr/bin/show-capture"
   install -m 0644 packaging/copyright "$root/usr/share/doc/show/copyright"
+  install -m 0644 packaging/README.Debian "$root/usr/share/doc/show/README.Debian"
+  git archive --format=tar.gz --prefix="show-$version/" HEAD >"$root/usr/share/doc/show/show-source.tar.gz"
   copy_data "$root$INSTALLED_DATA"
   find "$root" -type d -exec chmod 0755 {} +
 
