@@ -127,8 +127,15 @@ int createDisplay(int fullscreen) {
   return 1;
 }
 
+// The read-back's RGBA frame where the driver gives no RGB; freed with the display.
+static unsigned char* rgba;
+static size_t rgbaBytes;
+
 void destroyDisplay() {
   closeOffscreenPicture();
+  std::free(rgba);
+  rgba = nullptr;
+  rgbaBytes = 0;
   pictureFailed = 0;
   closeWindow();
 }
@@ -155,8 +162,6 @@ void readFrame(unsigned char* rgb) {
     return;
   }
   // RGBA, then packed down to RGB.
-  static unsigned char* rgba;
-  static size_t rgbaBytes;
   size_t bytes = (size_t)screenW * screenH * 4;
   if (rgbaBytes < bytes) {
     std::free(rgba);

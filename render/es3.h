@@ -60,6 +60,8 @@ struct Es3Corner {
   float x, y, s, t;
 };
 void es3DrawQuad(const glm::mat4& projection, const Es3Corner corners[4], GLuint texture);
+// The corners alone, as a fan from the quad buffer, with the program and textures in use.
+void es3DrawCorners(const Es3Corner corners[4]);
 // The screen fraction (x0, y0)-(x1, y1) in pixel space, sampling the same fraction of an image
 // copied from the framebuffer (row t = 0 at the bottom), as the GL 1.x passes draw it.
 void es3ScreenFractionQuad(float x0, float y0, float x1, float y1, GLuint texture);

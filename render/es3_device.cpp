@@ -349,10 +349,7 @@ void es3ApplyProjection(Camera* cam) {
                                      FRUSTUM_HALF_HEIGHT * k, cam->zNear, cam->zFar);
 }
 
-void es3DrawQuad(const glm::mat4& projection, const Es3Corner corners[4], GLuint texture) {
-  useFixedProgram();
-  setFixedUniforms(projection, glm::mat4(1.0f));
-  bindUnit0(texture);
+void es3DrawCorners(const Es3Corner corners[4]) {
   float vertices[4][5];
   for (int i = 0; i < 4; ++i) {
     vertices[i][0] = corners[i].x;
@@ -365,6 +362,13 @@ void es3DrawQuad(const glm::mat4& projection, const Es3Corner corners[4], GLuint
   ext::glBufferDataARB(GL_ARRAY_BUFFER, sizeof vertices, vertices, GL_STREAM_DRAW);
   pointAttributes(5 * sizeof(float), 0, 3 * sizeof(float), 2, 0, 0);
   glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+}
+
+void es3DrawQuad(const glm::mat4& projection, const Es3Corner corners[4], GLuint texture) {
+  useFixedProgram();
+  setFixedUniforms(projection, glm::mat4(1.0f));
+  bindUnit0(texture);
+  es3DrawCorners(corners);
 }
 
 void es3ScreenFractionQuad(float x0, float y0, float x1, float y1, GLuint texture) {
@@ -380,21 +384,12 @@ void es3DrawReplacing(GLuint texture) {
   GLboolean blend = glIsEnabled(GL_BLEND);
   glDisable(GL_BLEND);
   useFixedProgram();
-  ext::glUniform1i(replaceAt, 1);
   const float w = (float)DEFAULT_SCREEN_WIDTH, h = (float)DEFAULT_SCREEN_HEIGHT;
   const Es3Corner corners[4] = {{0, 0, 0, 1}, {w, 0, 1, 1}, {w, h, 1, 0}, {0, h, 0, 0}};
   setFixedUniforms(es3PixelSpace(), glm::mat4(1.0f));
   ext::glUniform1i(replaceAt, 1);
   bindUnit0(texture);
-  float vertices[4][5];
-  for (int i = 0; i < 4; ++i) {
-    const float v[5] = {corners[i].x, corners[i].y, 0.0f, corners[i].s, corners[i].t};
-    std::memcpy(vertices[i], v, sizeof v);
-  }
-  ext::glBindBufferARB(GL_ARRAY_BUFFER, quadBuffer);
-  ext::glBufferDataARB(GL_ARRAY_BUFFER, sizeof vertices, vertices, GL_STREAM_DRAW);
-  pointAttributes(5 * sizeof(float), 0, 3 * sizeof(float), 2, 0, 0);
-  glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+  es3DrawCorners(corners);
   ext::glUniform1i(replaceAt, 0);
   if (blend) glEnable(GL_BLEND);
 }
@@ -456,9 +451,10 @@ void es3DrawMesh(Mesh* mesh) {
     useFixedProgram();
     setFixedUniforms(es3State.projection, m);
   }
-  GLuint name = textureName(texture);
-  glBindTexture(GL_TEXTURE_2D, es3Texture(name));
-  if (!es3HairShaderOn()) ext::glUniform1f(clampRowsAt, clampRowsFor(name));
+  if (es3HairShaderOn())
+    glBindTexture(GL_TEXTURE_2D, es3Texture(textureName(texture)));
+  else
+    bindUnit0(textureName(texture));
   ext::glBindBufferARB(GL_ARRAY_BUFFER, mesh->vertexBuffer);
   const MeshVertex* shown = mesh->vertices + (size_t)mesh->drawSlot * (size_t)mesh->vertexCount;
   ext::glBufferDataARB(GL_ARRAY_BUFFER, (GLsizeiptr)mesh->vertexCount * (GLsizeiptr)sizeof(MeshVertex), shown,

@@ -145,8 +145,6 @@ void es3UploadTexturePicture(const RawImage* image) {
   es3MarkTexturePicture((GLuint)bound, image->pixels != nullptr);
   if (!image->pixels) return;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image->width, image->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-               image->pixels);
   int width = nearestPower(image->width), height = nearestPower(image->height);
   const unsigned char* level = image->pixels;
   unsigned char* owned = nullptr;
@@ -155,7 +153,7 @@ void es3UploadTexturePicture(const RawImage* image) {
     if (!owned) return;
     level = owned;
   }
-  // The chain from level 0 down to 1 x 1, each level from the one above.
+  // Level 0, then the chain down to 1 x 1, each level from the one above.
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, level);
   unsigned char* next = (unsigned char*)std::malloc((size_t)(width > 1 ? width / 2 : 1) * (height > 1 ? height / 2 : 1) * 4);
   unsigned char* spare = (unsigned char*)std::malloc((size_t)(width > 1 ? width / 2 : 1) * (height > 1 ? height / 2 : 1) * 4);

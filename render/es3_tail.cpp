@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
 #include "platform/display.h"
 #include "render/es3.h"
@@ -79,21 +78,7 @@ void es3ComposeByProgram(float fadeKeep, TextureId border) {
   // The program reads its pixels by gl_FragCoord: the quad's texture coordinates go unused.
   const float w = (float)DEFAULT_SCREEN_WIDTH, h = (float)DEFAULT_SCREEN_HEIGHT;
   const Es3Corner corners[4] = {{0, 0, 0, 0}, {w, 0, 0, 0}, {w, h, 0, 0}, {0, h, 0, 0}};
-  float vertices[4][3];
-  for (int i = 0; i < 4; ++i) {
-    vertices[i][0] = corners[i].x;
-    vertices[i][1] = corners[i].y;
-    vertices[i][2] = 0.0f;
-  }
-  GLuint buffer = 0;
-  ext::glGenBuffersARB(1, &buffer);
-  ext::glBindBufferARB(GL_ARRAY_BUFFER, buffer);
-  ext::glBufferDataARB(GL_ARRAY_BUFFER, sizeof vertices, vertices, GL_STREAM_DRAW);
-  ext::glEnableVertexAttribArray(AttributePosition);
-  ext::glVertexAttribPointer(AttributePosition, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-  for (GLuint unused : {AttributeTexCoord, AttributeNormal, AttributeColour}) ext::glDisableVertexAttribArray(unused);
-  glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
-  ext::glDeleteBuffersARB(1, &buffer);
+  es3DrawCorners(corners);
   es3EndScreenPass();
   for (int unit = UNITS_USED - 1; unit > 0; --unit) {
     ext::glActiveTextureARB(GL_TEXTURE0 + unit);

@@ -70,6 +70,24 @@ FrameState scriptFrame(int32_t elapsed) {
   return s;
 }
 
+// The colour a jump must leave in the framebuffer, packed red first.
+constexpr int JUMP_CLEAR_PACKED = 51 + 256 * 102 + 65536 * 153;
+
+// The framebuffer's pixel at (5, 5), packed red first.
+int pixelAtFive() {
+  unsigned char rgba[4] = {};
+  glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  return rgba[0] + 256 * rgba[1] + 65536 * rgba[2];
+}
+
+// The jump draws nothing: scene 4's script clears, but not while jumping past it.
+void expectJumpLeavesTheFramebuffer() {
+  glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  jumpShowTo(100000);
+  EXPECT_EQ(pixelAtFive(), JUMP_CLEAR_PACKED) << "the jump cleared the framebuffer";
+}
+
 void enterEmptyFolder() {
   std::filesystem::path dir = std::filesystem::path(scratchPath("x")).parent_path();
   ASSERT_EQ(chdir(dir.c_str()), 0);
@@ -115,14 +133,7 @@ TEST(TimeJump, ReachesTheStateOfAStraightRun) {
   }
   EXPECT_EQ(wrong, 0) << "of " << targets.size() << " jumps";
 
-  // The jump draws nothing: scene 4's script clears, but not while jumping past it.
-  glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  jumpShowTo(100000);
-  unsigned char rgba[4] = {};
-  glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  EXPECT_EQ(rgba[0] + 256 * rgba[1] + 65536 * rgba[2], 51 + 256 * 102 + 65536 * 153)
-      << "the jump cleared the framebuffer";
+  expectJumpLeavesTheFramebuffer();
   freeAssets();
 }
 
@@ -134,17 +145,10 @@ TEST(TimeJump, LeavesTheShaderPathsFramebufferAlone) {
   enterEmptyFolder();
   ASSERT_EQ(initGlState(), 1);
   loadAssets();
-  glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  jumpShowTo(100000);
-  unsigned char rgba[4] = {};
-  glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  EXPECT_EQ(rgba[0] + 256 * rgba[1] + 65536 * rgba[2], 51 + 256 * 102 + 65536 * 153)
-      << "the jump cleared the framebuffer";
+  expectJumpLeavesTheFramebuffer();
   beginEffectsFrame(100000);
   renderFrame(100000);
-  glReadPixels(5, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-  EXPECT_NE(rgba[0] + 256 * rgba[1] + 65536 * rgba[2], 51 + 256 * 102 + 65536 * 153) << "no frame drawn";
+  EXPECT_NE(pixelAtFive(), JUMP_CLEAR_PACKED) << "no frame drawn";
   EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
   freeAssets();
   std::filesystem::current_path(before);
