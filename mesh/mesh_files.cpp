@@ -110,6 +110,29 @@ static inline bool readUnsigned(MeshReader* reader, uint32_t* value) {
   return true;
 }
 
+#ifndef __cpp_lib_to_chars
+// A C++ library without std::from_chars for floating point (emscripten's libc++ 14): the
+// same decimal form through strtof on a copy of the number's characters, which holds no
+// hexadecimal "0x" since only digits, '.', exponents and signs are copied.
+static std::from_chars_result fromCharsReal(const char* first, const char* last, float* value) {
+  char buffer[128];
+  size_t length = 0;
+  while (first + length < last && length + 1 < sizeof(buffer) &&
+         strchr("0123456789.eE+-", first[length]) && first[length] != 0)
+    ++length;
+  memcpy(buffer, first, length);
+  buffer[length] = 0;
+  if (length == 0 || buffer[0] == '+') return {first, std::errc::invalid_argument};
+  char* parsedEnd = nullptr;
+  errno = 0;
+  float f = strtof(buffer, &parsedEnd);
+  if (parsedEnd == buffer) return {first, std::errc::invalid_argument};
+  if (errno == ERANGE) return {first + (parsedEnd - buffer), std::errc::result_out_of_range};
+  *value = f;
+  return {first + (parsedEnd - buffer), std::errc()};
+}
+#endif
+
 // Decimal real: optional sign, digits with optional fraction, optional exponent.
 static inline bool readReal(MeshReader* reader, float* value) {
   const char* start = nextToken(reader);
@@ -119,7 +142,11 @@ static inline bool readReal(MeshReader* reader, float* value) {
   bool ok = p < reader->end && ((*p >= '0' && *p <= '9') || *p == '.');
   const char* numberStart = *start == '+' ? start + 1 : start;
   std::from_chars_result r{numberStart, std::errc::invalid_argument};
+#ifdef __cpp_lib_to_chars
   if (ok) r = std::from_chars(numberStart, reader->end, *value, std::chars_format::general);
+#else
+  if (ok) r = fromCharsReal(numberStart, reader->end, value);
+#endif
   if (ok && r.ec == std::errc::result_out_of_range) {
     // Too small for a float rounds toward zero as formatted input does; too large is an error.
     char buffer[128];
