@@ -8,51 +8,60 @@
 
 int glStateReady;
 
+#ifdef SHOW_SHADER_PATH_ONLY
+// Built with the shader back end alone (the web page, on WebGL 2): every context is the
+// shader path's, and the fixed-function calls are neither reached nor linked (decltype
+// names a call's type without calling it).
+static bool shaderPath() { return true; }
+#define GL1(call) (std::abort(), decltype(call)())
+#else
 // True on the shader path (OpenGL ES 3.0, or the same sources on 3.3 core).
 static bool shaderPath() { return pathRenderer() != RendererGl1; }
+#define GL1(call) (call)
+#endif
 
-int initGlState() { return shaderPath() ? es3InitGlState() : gl1InitGlState(); }
+int initGlState() { return shaderPath() ? es3InitGlState() : GL1(gl1InitGlState()); }
 
 void releaseShaderProgram() {
   if (shaderPath())
     es3ReleaseShaderProgram();
   else
-    gl1ReleaseShaderProgram();
+    GL1(gl1ReleaseShaderProgram());
 }
 
 void applyProjection(Camera* cam) {
   if (shaderPath())
     es3ApplyProjection(cam);
   else
-    gl1ApplyProjection(cam);
+    GL1(gl1ApplyProjection(cam));
 }
 
 void drawMesh(Mesh* mesh) {
   if (shaderPath())
     es3DrawMesh(mesh);
   else
-    gl1DrawMesh(mesh);
+    GL1(gl1DrawMesh(mesh));
 }
 
 void performCommand(int32_t code) {
   if (shaderPath())
     es3PerformCommand(code);
   else
-    gl1PerformCommand(code);
+    GL1(gl1PerformCommand(code));
 }
 
 void drawScreenQuad(TextureId texture, float x0, float y0, float x1, float y1, int32_t mode) {
   if (shaderPath())
     es3DrawScreenQuad(texture, x0, y0, x1, y1, mode);
   else
-    gl1DrawScreenQuad(texture, x0, y0, x1, y1, mode);
+    GL1(gl1DrawScreenQuad(texture, x0, y0, x1, y1, mode));
 }
 
 void createGlowTargets() {
   if (shaderPath())
     es3CreateGlowTargets();
   else
-    gl1CreateGlowTargets();
+    GL1(gl1CreateGlowTargets());
   glowTargetsWidth = screenWidth();
   glowTargetsHeight = screenHeight();
 }
@@ -81,14 +90,14 @@ void buildGlowChain() {
   if (shaderPath())
     es3BuildGlowChain();
   else
-    gl1BuildGlowChain();
+    GL1(gl1BuildGlowChain());
 }
 
 void drawGlowLevels(float x0, float y0, float x1, float y1, int32_t alpha, int32_t additive) {
   if (shaderPath())
     es3DrawGlowLevels(x0, y0, x1, y1, alpha, additive);
   else
-    gl1DrawGlowLevels(x0, y0, x1, y1, alpha, additive);
+    GL1(gl1DrawGlowLevels(x0, y0, x1, y1, alpha, additive));
 }
 
 void drawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, float b, float a,
@@ -96,14 +105,14 @@ void drawTintedQuad(float x0, float y0, float x1, float y1, float r, float g, fl
   if (shaderPath())
     es3DrawTintedQuad(x0, y0, x1, y1, r, g, b, a, texture);
   else
-    gl1DrawTintedQuad(x0, y0, x1, y1, r, g, b, a, texture);
+    GL1(gl1DrawTintedQuad(x0, y0, x1, y1, r, g, b, a, texture));
 }
 
 void drawRowJitterGrid() {
   if (shaderPath())
     es3DrawRowJitterGrid();
   else
-    gl1DrawRowJitterGrid();
+    GL1(gl1DrawRowJitterGrid());
 }
 
 bool performBlendCommand(int32_t code) {
@@ -175,52 +184,52 @@ void uploadTexturePicture(const RawImage* image) {
   if (shaderPath())
     es3UploadTexturePicture(image);
   else
-    gl1UploadTexturePicture(image);
+    GL1(gl1UploadTexturePicture(image));
 }
 
-bool fastTailEntryPointsThere() { return shaderPath() ? es3FastTailEntryPointsThere() : gl1FastTailEntryPointsThere(); }
+bool fastTailEntryPointsThere() { return shaderPath() ? es3FastTailEntryPointsThere() : GL1(gl1FastTailEntryPointsThere()); }
 
-const char* setUpCompositeProgram() { return shaderPath() ? es3SetUpCompositeProgram() : gl1SetUpCompositeProgram(); }
+const char* setUpCompositeProgram() { return shaderPath() ? es3SetUpCompositeProgram() : GL1(gl1SetUpCompositeProgram()); }
 
 void composeByProgram(float fadeKeep, TextureId border) {
   if (shaderPath())
     es3ComposeByProgram(fadeKeep, border);
   else
-    gl1ComposeByProgram(fadeKeep, border);
+    GL1(gl1ComposeByProgram(fadeKeep, border));
 }
 
 void releaseCompositeProgram() {
   if (shaderPath())
     es3ReleaseCompositeProgram();
   else
-    gl1ReleaseCompositeProgram();
+    GL1(gl1ReleaseCompositeProgram());
 }
 
 bool setUpProcessorTail(bool programSwitch) {
-  return shaderPath() ? es3SetUpProcessorTail() : gl1SetUpProcessorTail(programSwitch);
+  return shaderPath() ? es3SetUpProcessorTail() : GL1(gl1SetUpProcessorTail(programSwitch));
 }
 
 void sampleBorder(TextureId border) {
   if (shaderPath())
     es3SampleBorder(border);
   else
-    gl1SampleBorder(border);
+    GL1(gl1SampleBorder(border));
 }
 
 bool composeByProcessor(float fadeKeep, GLuint border) {
-  return shaderPath() ? es3ComposeByProcessor(fadeKeep, border) : gl1ComposeByProcessor(fadeKeep, border);
+  return shaderPath() ? es3ComposeByProcessor(fadeKeep, border) : GL1(gl1ComposeByProcessor(fadeKeep, border));
 }
 
 void releaseProcessorTail() {
   if (shaderPath())
     es3ReleaseProcessorTail();
   else
-    gl1ReleaseProcessorTail();
+    GL1(gl1ReleaseProcessorTail());
 }
 
 void leaveFastTailState(float fadeKeep, TextureId white) {
   if (shaderPath())
     es3LeaveFastTailState(fadeKeep, white);
   else
-    gl1LeaveFastTailState(fadeKeep, white);
+    GL1(gl1LeaveFastTailState(fadeKeep, white));
 }
