@@ -16,3 +16,12 @@ enum ShowExitCode {
                                       // context what --renderer es3 or core needs
   ExitDisplayGone = 5,                // the display went away while the show ran
 };
+
+#ifdef __EMSCRIPTEN__
+// The web page's own modes (app/page_modes.cpp), run once the assets are loaded.
+// The frame at `elapsed` as the capture tool draws a still there (the band levels from the
+// soundtrack's analysis, the frames a straight run needs before it), handed to the page.
+void drawPageStill(int32_t elapsed);
+// Every scene's frame timed in its middle, and the figures handed to the page.
+void benchPageScenes();
+#endif

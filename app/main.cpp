@@ -8,6 +8,7 @@
 #include "app/playback.h"
 #include "audio/audio.h"
 #include "platform/data_folder.h"
+#include "platform/page.h"
 #include "platform/platform.h"
 #include "render/fast_tail.h"
 #include "render/picture_path.h"
@@ -16,9 +17,20 @@
 
 int32_t stopFlag;
 
-int main(int argc, char** argv) {
+// The whole run; its result is the exit code. In a page the program has yielded to the browser
+// by the time most of these return, so main hands the code to exit itself.
+static int runShow(int argc, char** argv) {
   OptionsResult options = parseShowOptions(argc, argv, &showOptions);
   if (options != RunShow) return options == ExitAfterHelp ? ExitShowEnded : ExitBadCommandLine;
+#ifdef __EMSCRIPTEN__
+  // In a page the start question is the page's, asked over the loading picture while the
+  // data set downloads into data/; on Yes the page has made itself fullscreen. Without the
+  // data set the page has said why.
+  if (awaitPageStart() < 0) return ExitNoDataFolder;
+  showOptions.fullscreen = 0;
+  // A still is read back from the frame drawn, which the browser would clear once shown.
+  if (showOptions.stillMs >= 0) requestHiddenWindow(1);
+#endif
   setDataFolder(showOptions.dataFolder);
   requestRenderer(showOptions.renderer);
   playbackOptions = showOptions.playback;
@@ -67,6 +79,19 @@ int main(int argc, char** argv) {
   loadAssets();
   if (showOptions.exact) setExactPath(true);
   fastTailReady();   // builds the fast tail's program now, not in the first frame
+#ifdef __EMSCRIPTEN__
+  if (showOptions.stillMs >= 0 || showOptions.bench) {
+    if (showOptions.stillMs >= 0)
+      drawPageStill(showOptions.stillMs);
+    else
+      benchPageScenes();
+    freeAssets();
+    shutdownFastTail();
+    releaseShaderProgram();
+    std::fflush(stdout);
+    return ExitShowEnded;
+  }
+#endif
   if (!startMusic(dataPath("maronekt-mix6.mp3")) && musicDeviceError()[0])
     std::fprintf(stderr, "show: no sound device (%s): playing silent\n", musicDeviceError());
   startPlayback();
@@ -80,6 +105,15 @@ int main(int argc, char** argv) {
       presentHeldFrame();
     }
     stopFlag = (escapeKeyState() != 0) || playbackEnded(elapsed);
+#ifdef __EMSCRIPTEN__
+    // A page never ends its program: the end screen, and "Play again" starts from 0.
+    if (stopFlag) {
+      pauseMusic(1);
+      awaitPlayAgain();
+      playAgain();
+      stopFlag = 0;
+    }
+#endif
     sleepMs(1);
   }
 
@@ -89,5 +123,7 @@ int main(int argc, char** argv) {
   releaseShaderProgram();
   destroyDisplay();                   // the display's own mode back
   std::fflush(stdout);
-  std::exit(ExitShowEnded);
+  return ExitShowEnded;
 }
+
+int main(int argc, char** argv) { std::exit(runShow(argc, argv)); }

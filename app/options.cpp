@@ -1,12 +1,19 @@
 // The show's command-line parser.
 #include "app/options.h"
 
+#include "platform/display.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#ifdef __EMSCRIPTEN__
+constexpr Renderer DEFAULT_RENDERER = RendererEs3;   // WebGL2 is OpenGL ES 3.0
+#else
+constexpr Renderer DEFAULT_RENDERER = RendererGl1;
+#endif
 
-ShowOptions showOptions = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0, RendererGl1};
+ShowOptions showOptions = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0, DEFAULT_RENDERER, -1, 0};
 
 const char* const SHOW_USAGE =
     "usage: show [--fullscreen | --window] [--size WxH] [--resolution WxH | auto] [--data DIR]\n"
@@ -34,6 +41,13 @@ const char* const SHOW_USAGE =
     "  --help        print this and exit\n"
     "With no arguments the show asks \"Fullscreen?\" and reads data/ in the working directory\n"
     "(where there is none, data/ beside the program).\n";
+
+// The page's still and benchmark modes are flags of the browser build alone.
+#ifdef __EMSCRIPTEN__
+constexpr bool PAGE_MODES = true;
+#else
+constexpr bool PAGE_MODES = false;
+#endif
 
 // A bad value: what is wrong on one line, then the usage.
 static OptionsResult badValue(const char* problem, const char* value) {
@@ -68,7 +82,7 @@ static bool parseSize(const char* text, int* width, int* height) {
 }
 
 OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
-  *options = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0, RendererGl1};
+  *options = {-1, 0, 0, 0, 0, nullptr, {0, 0, 0}, 0, DEFAULT_RENDERER, -1, 0};
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* problem = "";
@@ -83,14 +97,16 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
       std::snprintf(flag, sizeof flag, "%s", std::strlen(arg) < sizeof flag ? arg : "");
     }
     bool takesValue = std::strcmp(flag, "--size") == 0 || std::strcmp(flag, "--resolution") == 0 || std::strcmp(flag, "--data") == 0 ||
-                      std::strcmp(flag, "--renderer") == 0 || std::strcmp(flag, "--from") == 0 || std::strcmp(flag, "--scene") == 0;
+                      std::strcmp(flag, "--renderer") == 0 || std::strcmp(flag, "--from") == 0 || std::strcmp(flag, "--scene") == 0 ||
+                      (PAGE_MODES && std::strcmp(flag, "--still") == 0);
     if (takesValue && !value) {
       if (i + 1 >= argc) return bad(flag, "needs a value", nullptr);
       value = argv[++i];
     }
     // A switch given a value ("--fullscreen=x", "--window=") is refused, not taken as on.
     bool isSwitch = std::strcmp(flag, "--help") == 0 || std::strcmp(flag, "--fullscreen") == 0 ||
-                    std::strcmp(flag, "--exact") == 0 || std::strcmp(flag, "--window") == 0;
+                    std::strcmp(flag, "--exact") == 0 || std::strcmp(flag, "--window") == 0 ||
+                    (PAGE_MODES && std::strcmp(flag, "--bench") == 0);
     if (isSwitch && value) return bad(flag, "takes no value", value);
     if (std::strcmp(flag, "--help") == 0) {
       std::fputs(SHOW_USAGE, stdout);
@@ -117,6 +133,14 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
     } else if (std::strcmp(flag, "--data") == 0) {
       if (!value[0]) return bad(flag, "needs a folder", nullptr);
       options->dataFolder = value;
+    } else if (PAGE_MODES && std::strcmp(flag, "--still") == 0) {
+      char* end = nullptr;
+      long ms = std::strtol(value, &end, 10);
+      if (!value[0] || *end || ms < 0 || ms >= SHOW_LENGTH_MS)
+        return bad(flag, "takes milliseconds, a whole number from 0 to 183999", value);
+      options->stillMs = (int)ms;
+    } else if (PAGE_MODES && std::strcmp(flag, "--bench") == 0) {
+      options->bench = 1;
     } else if (int used = parsePlaybackFlag(flag, value, &options->playback, &problem)) {
       if (used < 0) return badValue(problem, value);
     } else {

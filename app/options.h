@@ -14,7 +14,10 @@ struct ShowOptions {
   const char* dataFolder;             // null for "data"
   PlaybackOptions playback;           // --from, --scene, --controls, --loop
   int exact;                          // --exact: every pass of the frame tail as written
-  Renderer renderer;                  // --renderer: the picture path (gl1 by default)
+  Renderer renderer;                  // --renderer: the picture path (gl1 by default; es3 in a page)
+  // The web page's own modes (taken only by the browser build, from its address):
+  int stillMs;                        // --still MS: draw the frame at MS for the page and stop; -1 without
+  int bench;                          // --bench: time every scene's frame for the page
 };
 
 enum OptionsResult { RunShow, ExitAfterHelp, BadOptions };

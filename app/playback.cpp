@@ -10,6 +10,7 @@
 
 #include "app/app.h"
 #include "audio/audio.h"
+#include "platform/page.h"
 #include "platform/platform.h"
 #include "scenes/scenes.h"
 
@@ -131,7 +132,36 @@ static void handleKey(int key, int32_t now) {
   }
 }
 
+#ifdef __EMSCRIPTEN__
+// A page in the background (a hidden tab) holds picture and sound as Space does, and plays on
+// when shown again; a pause of the viewer's own stays.
+static int heldWhileHidden;
+
+static void holdWhileHidden(int32_t now) {
+  int hidden = pageHidden();
+  if (hidden && !paused) {
+    heldWhileHidden = 1;
+    handleKey(PlaybackKeySpace, now);
+  } else if (!hidden && heldWhileHidden) {
+    heldWhileHidden = 0;
+    if (paused) handleKey(PlaybackKeySpace, now);
+  }
+}
+#endif
+
+void playAgain() {
+  jumpTo(0, "playing again from");
+  paused = 0;
+  pauseMusic(0);
+  // Nothing pressed on the end screen counts: the events are read, then the keys dropped.
+  escapeKeyState();
+  enablePlaybackKeys(playbackOptions.controls);
+}
+
 int playbackEnded(int32_t elapsed) {
+#ifdef __EMSCRIPTEN__
+  holdWhileHidden(clockNow());
+#endif
   if (playbackOptions.controls)
     for (int key; (key = nextPlaybackKey()) != PlaybackKeyNone;) handleKey(key, clockNow());
   if (elapsed < SHOW_LENGTH_MS || clockNow() < SHOW_LENGTH_MS) return 0;

@@ -24,3 +24,7 @@ int32_t playbackTime();               // the elapsed time of the next frame
 int playbackFrameDue();               // 0 while paused with the picture held
 // After each frame: handles the queued keys and the end of the show; 1 when the show ends.
 int playbackEnded(int32_t elapsed);
+
+// After the end screen of a web page: everything a straight run has at 0, playing, as the
+// loop's start again.
+void playAgain();

@@ -15,6 +15,32 @@
 
 #include "audio/audio.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+// What the device has mixed since the stream started or last moved, for the page's check of
+// the sound: where in the music it started (frames), how many frames, and the sum of the
+// squares of every sample of both channels. Written by the callback only; in a page the
+// callback and the program take turns on one thread.
+static double mixedFrom, mixedFrames, mixedSquares;
+extern "C" EMSCRIPTEN_KEEPALIVE double soundMixedFrom() { return mixedFrom; }
+extern "C" EMSCRIPTEN_KEEPALIVE double soundMixedFrames() { return mixedFrames; }
+extern "C" EMSCRIPTEN_KEEPALIVE double soundMixedSquares() { return mixedSquares; }
+static void countMixed(const float* stereo, int frames) {
+  double squares = 0;
+  for (int i = 0; i < 2 * frames; ++i) squares += (double)stereo[i] * stereo[i];
+  mixedFrames += frames;
+  mixedSquares += squares;
+}
+static void restartMixedCount(int64_t from) {
+  mixedFrom = (double)from;
+  mixedFrames = mixedSquares = 0;
+}
+#else
+static void countMixed(const float*, int) {}
+static void restartMixedCount(int64_t) {}
+#endif
+
 struct MusicStream {
   Mp3Decoder decoder;
 };
@@ -38,6 +64,7 @@ void mixMusic(float* stereo, int frames) {
   int got = 0;
   if (musicStream && !musicStream->decoder.ended) got = readMp3(musicStream->decoder, stereo, frames);
   for (int i = 2 * got; i < 2 * frames; ++i) stereo[i] = 0.0f;
+  if (got > 0) countMixed(stereo, got);
   int64_t first = playFrames.load(std::memory_order_relaxed);
   for (int i = 0; i < frames; ++i)
     playRing[(first + i) & (PLAY_RING - 1)].store(0.5f * (stereo[2 * i] + stereo[2 * i + 1]),
@@ -158,6 +185,7 @@ int startMusic(const char* path) {
   SDL_LockAudioDevice(audioDevice);
   theStream = opened;
   musicStream = &theStream;
+  restartMixedCount(0);
   SDL_UnlockAudioDevice(audioDevice);
   SDL_PauseAudioDevice(audioDevice, 0);
   if (SDL_GetAudioDeviceStatus(audioDevice) != SDL_AUDIO_PLAYING) {
@@ -212,6 +240,7 @@ int seekMusic(int32_t elapsedMs) {
     }
     playStamp.store(SDL_GetPerformanceCounter(), std::memory_order_relaxed);
     playSequence.fetch_add(1, std::memory_order_release);
+    restartMixedCount(target + 2 * buffer);
   } else {
     musicStream->decoder.ended = 1;   // a time the stream cannot reach (a cut file): silence
   }

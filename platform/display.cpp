@@ -198,6 +198,17 @@ void presentHeldFrame() {
   presentWindow();
 }
 
+void drawIntoOnePixel(int on) {
+  if (on) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+  } else {
+    glDisable(GL_SCISSOR_TEST);
+  }
+}
+
+void finishDrawing() { glFinish(); }
+
 static int drawingHeld;
 
 void holdDrawing(int held) { drawingHeld = held ? 1 : 0; }

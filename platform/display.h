@@ -49,6 +49,13 @@ void clearDepthBuffer();                      // depth only
 // the state they leave alone (the time jump) without touching any framebuffer.
 void holdDrawing(int held);
 
+// 1: what is drawn from now on touches the bottom-left pixel alone (a scissor), for frames
+// computed only for the state they carry to a later one; 0: the whole screen again.
+void drawIntoOnePixel(int on);
+
+// Waits until the GL driver has drawn everything asked of it so far (a benchmark's frame end).
+void finishDrawing();
+
 // The frame being drawn, read back: screenWidth() x screenHeight() RGB, bottom row first, as
 // glReadPixels gives it. After swapFrame only on a display nobody sees (displayShown() 0).
 void readFrame(unsigned char* rgb);

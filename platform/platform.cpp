@@ -11,6 +11,11 @@
 
 #include "gl/extensions.h"
 #include "platform/display_watch.h"
+#include "platform/page.h"
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 static SDL_Window* window;
 static SDL_GLContext glContext;
@@ -63,6 +68,9 @@ static int showBox(const char* caption, const char* text, Uint32 flags,
 }
 
 int askYesNo(const char* caption, const char* text) {
+#ifdef __EMSCRIPTEN__
+  return pageDialog(caption, text, 1);
+#endif
   const SDL_MessageBoxButtonData buttons[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
@@ -73,6 +81,11 @@ int askYesNo(const char* caption, const char* text) {
 }
 
 void showMessageBox(const char* caption, const char* text, int warning) {
+#ifdef __EMSCRIPTEN__
+  (void)warning;
+  pageDialog(caption, text, 0);
+  return;
+#endif
   const SDL_MessageBoxButtonData buttons[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"},
   };
@@ -290,7 +303,12 @@ void closeWindow() {
 }
 
 void presentWindow() {
+#ifdef __EMSCRIPTEN__
+  // The browser shows what the canvas holds once the program yields to it.
+  if (window) presentToPage();
+#else
   if (window) SDL_GL_SwapWindow(window);
+#endif
 }
 
 void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
@@ -309,7 +327,16 @@ int glExtensionAvailable(const char* name) {
 
 uint32_t tickCount() { return SDL_GetTicks(); }
 
+#ifdef __EMSCRIPTEN__
+// In a page a wait gives the browser its turn.
+void sleepMs(uint32_t ms) { emscripten_sleep(ms); }
+
+// The page's own Escape: the browser leaving fullscreen takes the Escape key itself, and
+// the page hands that on as a press.
+extern "C" EMSCRIPTEN_KEEPALIVE void pageEscapePressed() { escapePressed = 1; }
+#else
 void sleepMs(uint32_t ms) { SDL_Delay(ms); }
+#endif
 
 static void queuePlaybackKey(const SDL_KeyboardEvent& key);
 

@@ -80,3 +80,11 @@ void resetAssetState();
 // (the generators to their start), so the next renderFrame(elapsed) is a frame a straight
 // run could show. Works on the CPU alone: no frame is drawn.
 void jumpShowTo(int32_t elapsed);
+// Where frames at a fixed rate (a capture's, the page's stills) must start to reach a frame
+// at `elapsed` exactly as a straight run shows it: `elapsed` itself, except on the noise
+// screen at the end of scene 4, whose generator every frame there advances: there it is the
+// screen's start, before which nothing has touched that generator.
+int32_t straightRunStart(int32_t elapsed);
+// Frame k of a run at `fps` frames a second has the elapsed time round(k * 1000 / fps).
+int32_t fixedRateElapsed(long k, int fps);
+long firstFixedRateFrameAt(int32_t ms, int fps);   // the first frame at or after `ms`

@@ -14,6 +14,8 @@
 // start over: they differ between any two runs anyway. The scripts run with drawing held
 // (scene 4's clears its colour buffer), so the jump calls no GL at all and leaves whatever
 // framebuffer is bound as it was.
+#include <cmath>
+
 #include "platform/display.h"
 #include "render/render.h"
 #include "scenes/scenes.h"
@@ -33,4 +35,18 @@ void jumpShowTo(int32_t elapsed) {
   }
   holdDrawing(0);
   resetRenderQueue();
+}
+
+int32_t straightRunStart(int32_t elapsed) {
+  constexpr int32_t NOISE_SCREEN_FROM_MS = 38000, NOISE_SCREEN_TO_MS = 44000;
+  return elapsed > NOISE_SCREEN_FROM_MS && elapsed <= NOISE_SCREEN_TO_MS ? NOISE_SCREEN_FROM_MS : elapsed;
+}
+
+int32_t fixedRateElapsed(long k, int fps) { return (int32_t)std::lround(k * 1000.0 / fps); }
+
+long firstFixedRateFrameAt(int32_t ms, int fps) {
+  long k = (long)std::floor(ms * (double)fps / 1000.0);
+  while (k > 0 && fixedRateElapsed(k - 1, fps) >= ms) --k;
+  while (fixedRateElapsed(k, fps) < ms) ++k;
+  return k;
 }

@@ -253,27 +253,16 @@ static bool writable(const std::string& path) {
   return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && canWriteInto(folder);
 }
 
-static int32_t frameElapsed(long k, int fps) { return (int32_t)std::lround(k * 1000.0 / fps); }
+static int32_t frameElapsed(long k, int fps) { return fixedRateElapsed(k, fps); }
 
 // The first frame at or after `ms`: where a still, the span and the span's sound start.
-static long firstFrameAtOrAfter(int32_t ms, int fps) {
-  long k = (long)std::floor(ms * (double)fps / 1000.0);
-  while (k > 0 && frameElapsed(k - 1, fps) >= ms) --k;
-  while (frameElapsed(k, fps) < ms) ++k;
-  return k;
-}
+static long firstFrameAtOrAfter(int32_t ms, int fps) { return firstFixedRateFrameAt(ms, fps); }
 
 // The frame to start computing from to reach frame k. The frames before k only carry state
-// to it, and the show's time jump brings that state there at once, except on the noise
-// screen at the end of scene 4, whose generator each frame there advances: a frame on it is
-// reached by computing every frame from the screen's start, before which nothing has
-// touched that generator, so that the time jump leaves it as a straight run has it.
+// to it, and the show's time jump brings that state there at once, except where
+// straightRunStart says otherwise.
 static long runStart(long k, int fps) {
-  constexpr int32_t NOISE_SCREEN_FROM_MS = 38000, NOISE_SCREEN_TO_MS = 44000;
-  int32_t elapsed = frameElapsed(k, fps);
-  if (elapsed > NOISE_SCREEN_FROM_MS && elapsed <= NOISE_SCREEN_TO_MS)
-    return firstFrameAtOrAfter(NOISE_SCREEN_FROM_MS, fps);
-  return k;
+  return firstFrameAtOrAfter(straightRunStart(frameElapsed(k, fps)), fps);
 }
 
 // Frames first .. last computed one after the other, the first reached by the time jump.
@@ -479,10 +468,7 @@ int main(int argc, char** argv) {
 
       if (music) setMusicAnalysisTime(elapsed);
       auto frameBegin = std::chrono::steady_clock::now();
-      if (!written) {
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(0, 0, 1, 1);
-      }
+      if (!written) drawIntoOnePixel(1);
       // A frame drawn through the one-pixel scissor takes the plain tail: the fast one copies
       // the whole screen, which no scissor limits.
       setExactPath(exact || !written);
@@ -490,7 +476,7 @@ int main(int argc, char** argv) {
       beginEffectsFrame(elapsed);
       renderFrame(elapsed);
       if (grab) grabFinishedFrame(grab->data());
-      if (!written) glDisable(GL_SCISSOR_TEST);
+      if (!written) drawIntoOnePixel(0);
       double frameMs =
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameBegin).count();
 
