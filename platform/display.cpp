@@ -207,7 +207,15 @@ void drawIntoOnePixel(int on) {
   }
 }
 
-void finishDrawing() { glFinish(); }
+void finishDrawing() {
+#ifdef __EMSCRIPTEN__
+  // A browser's glFinish only hands the commands on; reading a pixel back waits for them.
+  unsigned char pixel[4];
+  glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+#else
+  glFinish();
+#endif
+}
 
 static int drawingHeld;
 
