@@ -79,6 +79,10 @@ void es3MarkTexturePicture(GLuint name, bool picture);
 // A program of this back end from its two sources (GLSL ES 3.00 bodies, without a version
 // line: es3ShaderPrefix() is put in front); 0 when either fails, with the log on stderr.
 GLuint es3BuildProgram(const char* vertexSource, const char* fragmentSource);
+// glUseProgram and glDeleteProgram for every program of the back end: the program in use is
+// remembered, so that binding it again sends nothing.
+void es3UseProgram(GLuint program);
+void es3DeleteProgram(GLuint program);
 // Links two compiled stages into a new program, the attributes named in the order position,
 // texture coordinates, normal, colour bound to their locations; *linked says whether it did.
 GLuint es3LinkProgram(GLuint vertex, GLuint fragment, const char* const attributes[4], bool* linked);

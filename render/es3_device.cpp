@@ -79,7 +79,55 @@ char refusal[512];
 constexpr GLuint MOST_MARKED_NAME = 4096;
 bool withoutPicture[MOST_MARKED_NAME];
 
-void useFixedProgram() { ext::glUseProgram(fixedProgram); }
+// What the program in use, the stand-in's uniforms and the vertex array's attributes hold
+// now, so that a draw sends only what changed: every setting is a call into the driver, and
+// in a browser one that crosses into another process (about ten thousand a frame when each
+// draw sent them all). Forgotten whenever a program or the vertex array is made or deleted.
+struct Es3Sent {
+  bool programKnown;
+  GLuint program;
+  int flag[4];                        // sphereMap, secondUnit, rowJitter, replaceColour; -1 unknown
+  bool clampRowsKnown, projectionKnown, modelViewKnown;
+  float clampRows;
+  glm::mat4 projection, modelView;
+  int arrayOn[4];                     // per attribute: -1 unknown, 0 off, 1 on
+  bool valueKnown[4];
+  glm::vec4 value[4];
+};
+Es3Sent sent;
+enum SentFlag { FlagSphereMap, FlagSecondUnit, FlagRowJitter, FlagReplace };
+
+void forgetSent() {
+  sent = Es3Sent{};
+  for (int& f : sent.flag) f = -1;
+  for (int& a : sent.arrayOn) a = -1;
+}
+
+void useFixedProgram() { es3UseProgram(fixedProgram); }
+
+void sendFlag(SentFlag which, GLint location, int value) {
+  if (sent.flag[which] == value) return;
+  ext::glUniform1i(location, value);
+  sent.flag[which] = value;
+}
+
+void sendArrayOn(Es3Attribute attribute, bool on) {
+  if (sent.arrayOn[attribute] == (on ? 1 : 0)) return;
+  if (on)
+    ext::glEnableVertexAttribArray(attribute);
+  else
+    ext::glDisableVertexAttribArray(attribute);
+  sent.arrayOn[attribute] = on ? 1 : 0;
+}
+
+// The value a missing array gives every vertex.
+void sendValue(Es3Attribute attribute, const glm::vec4& value) {
+  sendArrayOn(attribute, false);
+  if (sent.valueKnown[attribute] && sent.value[attribute] == value) return;
+  ext::glVertexAttrib4f(attribute, value.r, value.g, value.b, value.a);
+  sent.valueKnown[attribute] = true;
+  sent.value[attribute] = value;
+}
 
 // Which glow level a texture name is, for GL_CLAMP's rows; 0 for any other texture.
 float clampRowsFor(GLuint name) {
@@ -96,19 +144,31 @@ float clampRowsFor(GLuint name) {
 // Binds `name` on unit 0 as the stand-in samples it, with its clamp rows.
 void bindUnit0(GLuint name) {
   glBindTexture(GL_TEXTURE_2D, es3Texture(name));
-  ext::glUniform1f(clampRowsAt, clampRowsFor(name));
+  float rows = clampRowsFor(name);
+  if (sent.clampRowsKnown && sent.clampRows == rows) return;
+  ext::glUniform1f(clampRowsAt, rows);
+  sent.clampRowsKnown = true;
+  sent.clampRows = rows;
 }
 
 // The uniforms every draw of the stand-in sets, from the state it mirrors.
 void setFixedUniforms(const glm::mat4& projection, const glm::mat4& modelView) {
-  ext::glUniformMatrix4fv(projectionAt, 1, GL_FALSE, glm::value_ptr(projection));
-  ext::glUniformMatrix4fv(modelViewAt, 1, GL_FALSE, glm::value_ptr(modelView));
-  glm::mat3 normalMatrix = glm::inverseTranspose(glm::mat3(modelView));
-  ext::glUniformMatrix3fv(normalMatrixAt, 1, GL_FALSE, glm::value_ptr(normalMatrix));
-  ext::glUniform1i(sphereMapAt, es3State.sphereMap ? 1 : 0);
-  ext::glUniform1i(secondUnitAt, es3State.secondUnit ? 1 : 0);
-  ext::glUniform1i(rowJitterAt, 0);
-  ext::glUniform1i(replaceAt, 0);
+  if (!sent.projectionKnown || sent.projection != projection) {
+    ext::glUniformMatrix4fv(projectionAt, 1, GL_FALSE, glm::value_ptr(projection));
+    sent.projectionKnown = true;
+    sent.projection = projection;
+  }
+  if (!sent.modelViewKnown || sent.modelView != modelView) {
+    ext::glUniformMatrix4fv(modelViewAt, 1, GL_FALSE, glm::value_ptr(modelView));
+    glm::mat3 normalMatrix = glm::inverseTranspose(glm::mat3(modelView));
+    ext::glUniformMatrix3fv(normalMatrixAt, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+    sent.modelViewKnown = true;
+    sent.modelView = modelView;
+  }
+  sendFlag(FlagSphereMap, sphereMapAt, es3State.sphereMap ? 1 : 0);
+  sendFlag(FlagSecondUnit, secondUnitAt, es3State.secondUnit ? 1 : 0);
+  sendFlag(FlagRowJitter, rowJitterAt, 0);
+  sendFlag(FlagReplace, replaceAt, 0);
 }
 
 // Points the attributes at the bound array buffer: position, texture coordinates and
@@ -116,24 +176,21 @@ void setFixedUniforms(const glm::mat4& projection, const glm::mat4& modelView) {
 // the fixed pipeline's current value.
 void pointAttributes(GLsizei stride, size_t position, size_t texCoord, int texCoordSize, size_t normal,
                      size_t colour) {
-  ext::glEnableVertexAttribArray(AttributePosition);
+  sendArrayOn(AttributePosition, true);
   ext::glVertexAttribPointer(AttributePosition, 3, GL_FLOAT, GL_FALSE, stride, (const void*)position);
-  ext::glEnableVertexAttribArray(AttributeTexCoord);
+  sendArrayOn(AttributeTexCoord, true);
   ext::glVertexAttribPointer(AttributeTexCoord, texCoordSize, GL_FLOAT, GL_FALSE, stride, (const void*)texCoord);
   if (normal) {
-    ext::glEnableVertexAttribArray(AttributeNormal);
+    sendArrayOn(AttributeNormal, true);
     ext::glVertexAttribPointer(AttributeNormal, 3, GL_FLOAT, GL_FALSE, stride, (const void*)normal);
   } else {
-    ext::glDisableVertexAttribArray(AttributeNormal);
-    ext::glVertexAttrib4f(AttributeNormal, 0.0f, 0.0f, 1.0f, 1.0f);
+    sendValue(AttributeNormal, glm::vec4(0.0f, 0.0f, 1.0f, 1.0f));
   }
   if (colour) {
-    ext::glEnableVertexAttribArray(AttributeColour);
+    sendArrayOn(AttributeColour, true);
     ext::glVertexAttribPointer(AttributeColour, 3, GL_FLOAT, GL_FALSE, stride, (const void*)colour);
   } else {
-    ext::glDisableVertexAttribArray(AttributeColour);
-    const glm::vec4& c = es3State.colour;
-    ext::glVertexAttrib4f(AttributeColour, c.r, c.g, c.b, c.a);
+    sendValue(AttributeColour, es3State.colour);
   }
 }
 
@@ -161,6 +218,18 @@ bool contextFits() {
 }
 
 }  // namespace
+
+void es3UseProgram(GLuint program) {
+  if (sent.programKnown && sent.program == program) return;
+  ext::glUseProgram(program);
+  sent.programKnown = true;
+  sent.program = program;
+}
+
+void es3DeleteProgram(GLuint program) {
+  ext::glDeleteProgram(program);
+  sent.programKnown = false;          // its name may come back for another program
+}
 
 const char* pictureRefusal() { return refusal; }
 
@@ -205,6 +274,7 @@ static GLuint compileStage(GLenum stage, const char* body) {
 }
 
 GLuint es3LinkProgram(GLuint vertex, GLuint fragment, const char* const attributes[4], bool* linked) {
+  sent.programKnown = false;
   GLuint program = ext::glCreateProgram();
   ext::glAttachShader(program, vertex);
   ext::glAttachShader(program, fragment);
@@ -227,7 +297,7 @@ GLuint es3BuildProgram(const char* vertexSource, const char* fragmentSource) {
     program = es3LinkProgram(vertex, fragment, attributes, &linked);
     if (!linked) {
       reportBuildFailure("program", program, true);
-      ext::glDeleteProgram(program);
+      es3DeleteProgram(program);
       program = 0;
     }
   }
@@ -276,6 +346,7 @@ int es3InitGlState() {
 
   ext::glGenVertexArrays(1, &vertexArray);
   ext::glBindVertexArray(vertexArray);
+  forgetSent();                       // a new program and vertex array: nothing sent yet
   ext::glGenBuffersARB(1, &quadBuffer);
   // The row jitter's grid: line r, column c at (8c, 768 - 6r) with texture coordinates
   // (c/128, r/128) and the line's number, whose offset the vertex stage adds.
@@ -333,13 +404,14 @@ int es3InitGlState() {
 void es3ReleaseShaderProgram() {
   if (!ext::glDeleteProgram) return;
   es3ReleaseHairShader();
-  if (fixedProgram) ext::glDeleteProgram(fixedProgram);
+  if (fixedProgram) es3DeleteProgram(fixedProgram);
   if (quadBuffer) ext::glDeleteBuffersARB(1, &quadBuffer);
   if (gridBuffer) ext::glDeleteBuffersARB(1, &gridBuffer);
   if (gridIndexBuffer) ext::glDeleteBuffersARB(1, &gridIndexBuffer);
   if (vertexArray) ext::glDeleteVertexArrays(1, &vertexArray);
   if (whiteTexture) glDeleteTextures(1, &whiteTexture);
   fixedProgram = quadBuffer = gridBuffer = gridIndexBuffer = vertexArray = whiteTexture = 0;
+  forgetSent();
   for (bool& mark : withoutPicture) mark = false;
 }
 
@@ -387,10 +459,10 @@ void es3DrawReplacing(GLuint texture) {
   const float w = (float)DEFAULT_SCREEN_WIDTH, h = (float)DEFAULT_SCREEN_HEIGHT;
   const Es3Corner corners[4] = {{0, 0, 0, 1}, {w, 0, 1, 1}, {w, h, 1, 0}, {0, h, 0, 0}};
   setFixedUniforms(es3PixelSpace(), glm::mat4(1.0f));
-  ext::glUniform1i(replaceAt, 1);
+  sendFlag(FlagReplace, replaceAt, 1);
   bindUnit0(texture);
   es3DrawCorners(corners);
-  ext::glUniform1i(replaceAt, 0);
+  sendFlag(FlagReplace, replaceAt, 0);
   if (blend) glEnable(GL_BLEND);
 }
 
@@ -497,13 +569,13 @@ void es3DrawRowJitterGrid() {
   glViewport(0, 0, screenWidth(), screenHeight());
   useFixedProgram();
   setFixedUniforms(es3PixelSpace(), glm::mat4(1.0f));
-  ext::glUniform1i(rowJitterAt, 1);
+  sendFlag(FlagRowJitter, rowJitterAt, 1);
   ext::glUniform1fv(rowOffsetAt, GRID_LINES, rowOffset);
   bindUnit0(glowTargets[0]);
   ext::glBindBufferARB(GL_ARRAY_BUFFER, gridBuffer);
   pointAttributes(6 * sizeof(float), 0, 3 * sizeof(float), 3, 0, 0);
   ext::glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER, gridIndexBuffer);
   glDrawElements(GL_TRIANGLES, GRID_INDICES, GL_UNSIGNED_INT, (const void*)0);
-  ext::glUniform1i(rowJitterAt, 0);
+  sendFlag(FlagRowJitter, rowJitterAt, 0);
   es3EndScreenPass();
 }

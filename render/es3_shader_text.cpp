@@ -217,7 +217,7 @@ bool es3HairShaderOn() { return hairOn; }
 void es3EnableHairShader() {
   // Without a linked program drawing stays with the fixed stand-in.
   if (!hairProgram || !hairLinked) return;
-  ext::glUseProgram(hairProgram);
+  es3UseProgram(hairProgram);
   float light[4];
   hairLightVector(light);
   if (lightVectorAt != -1) ext::glUniform4f(lightVectorAt, light[0], light[1], light[2], 0.0f);
@@ -229,7 +229,7 @@ void es3EnableHairShader() {
 void es3DisableHairShader() { hairOn = false; }
 
 void es3SetHairMatrices(const glm::mat4& modelView) {
-  ext::glUseProgram(hairProgram);
+  es3UseProgram(hairProgram);
   glm::mat4 modelViewProjection = es3State.projection * modelView;
   glm::mat3 normalMatrix = glm::inverseTranspose(glm::mat3(modelView));
   if (modelViewAt != -1) ext::glUniformMatrix4fv(modelViewAt, 1, GL_FALSE, glm::value_ptr(modelView));
@@ -240,7 +240,7 @@ void es3SetHairMatrices(const glm::mat4& modelView) {
 }
 
 void es3ReleaseHairShader() {
-  if (hairProgram && ext::glDeleteProgram) ext::glDeleteProgram(hairProgram);
+  if (hairProgram && ext::glDeleteProgram) es3DeleteProgram(hairProgram);
   hairProgram = 0;
   hairLinked = hairOn = false;
   lightVectorAt = texture0At = texture1At = modelViewAt = projectionAt = modelViewProjectionAt = normalMatrixAt = -1;

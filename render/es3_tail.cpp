@@ -45,7 +45,7 @@ const char* es3SetUpCompositeProgram() {
   compositeProgram = es3BuildProgram(COMPOSITE_VERTEX, body);
   std::free(translated);
   if (!compositeProgram) return "the composite program does not build";
-  ext::glUseProgram(compositeProgram);
+  es3UseProgram(compositeProgram);
   for (int unit = 0; unit < UNITS_USED; ++unit)
     ext::glUniform1i(ext::glGetUniformLocation(compositeProgram, COMPOSITE_SAMPLERS[unit]), unit);
   fadeKeepAt = ext::glGetUniformLocation(compositeProgram, "fadeKeep");
@@ -69,7 +69,7 @@ void es3ComposeByProgram(float fadeKeep, TextureId border) {
   es3BeginScreenPass();
   glDisable(GL_BLEND);
   glViewport(0, 0, pictureWidth, pictureHeight);
-  ext::glUseProgram(compositeProgram);
+  es3UseProgram(compositeProgram);
   glm::mat4 projection = es3PixelSpace();
   ext::glUniformMatrix4fv(projectionAt, 1, GL_FALSE, &projection[0][0]);
   ext::glUniform1f(fadeKeepAt, fadeKeep);
@@ -88,7 +88,7 @@ void es3ComposeByProgram(float fadeKeep, TextureId border) {
 }
 
 void es3ReleaseCompositeProgram() {
-  if (compositeProgram && ext::glDeleteProgram) ext::glDeleteProgram(compositeProgram);
+  if (compositeProgram && ext::glDeleteProgram) es3DeleteProgram(compositeProgram);
   if (pictureTexture) glDeleteTextures(1, &pictureTexture);
   compositeProgram = pictureTexture = 0;
   fadeKeepAt = borderShownAt = projectionAt = -1;
