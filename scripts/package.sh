@@ -58,6 +58,7 @@ cleanup() {
 }
 STEP_NAME=package
 source "$ROOT/scripts/lib/steps.bash"
+source "$ROOT/scripts/lib/licences.bash"
 
 # --- the checks (also the last step of a build) ---------------------------------------------
 # The package: its name, a Depends line naming the libraries the show links, the programs,
@@ -104,12 +105,8 @@ check_zip() {
   [ -f "$zip" ] || { echo "no dist/$ZIP_NAME"; return 1; }
   local contents file
   contents=$(cmake -E tar tf "$zip")
-  local wanted=("$ZIP_TOP/show.exe" "$ZIP_TOP/README.txt" "$ZIP_TOP/data/maronekt-mix6.mp3"
-                "$ZIP_TOP/LICENSE.txt" "$ZIP_TOP/SOURCES.txt")
-  local text library
-  for text in "${LICENCE_TEXTS[@]}"; do wanted+=("$ZIP_TOP/licences/$text.txt"); done
-  for library in zlib libpng1.6 freetype mpg123 fftw3 libsdl2; do wanted+=("$ZIP_TOP/licences/$library.txt"); done
-  grep -q "^$ZIP_TOP/source/show-.*\.tar\.gz\$" <<<"$contents" || { echo "the zip lacks the project's source"; return 1; }
+  local wanted=("$ZIP_TOP/show.exe" "$ZIP_TOP/README.txt" "$ZIP_TOP/data/maronekt-mix6.mp3")
+  check_licences "$contents" "$ZIP_TOP" zlib libpng1.6 freetype mpg123 fftw3 libsdl2 || return 1
   [ "$with_capture_exe" = 1 ] && wanted+=("$ZIP_TOP/capture.exe")
   if [ -d data ]; then
     for file in data/*; do wanted+=("$ZIP_TOP/$file"); done
@@ -173,7 +170,7 @@ fi
 # Reproducible archives: every file dated at HEAD's commit.
 commit_time=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH=$commit_time
-version="$(tr -d '[:space:]' <packaging/version)+git$(TZ=UTC0 git log -1 --date=format-local:%Y%m%d --format=%cd).$(git rev-parse --short=8 HEAD)"
+version=$(release_version)
 arch=$(dpkg --print-architecture)
 
 # Data files are the generated ones only (not the .generated mark).
@@ -182,46 +179,6 @@ copy_data() {
   cp -p data/* "$1"/
   chmod 0755 "$1"
   chmod 0644 "$1"/*
-}
-
-# The programs are GPL-2.0-or-later (LICENSE), and the zip's link FFTW (GPL-2+), libmpg123
-# (LGPL-2.1), SDL2, libpng, zlib and FreeType statically: beside them go the project's
-# licence, each library's copyright file as Debian ships it (with the licence texts those
-# point to in /usr/share/common-licenses), the project's source of this commit and, in
-# SOURCES.txt, the Debian source package and version of every library.
-LICENCE_TEXTS=(GPL-2 GPL-3 LGPL-2.1 Apache-2.0)
-add_licences() {
-  local top=$1 libraries=build-windows/libraries.txt library release binary text
-  [ -s "$libraries" ] || { echo "no $libraries (scripts/build-windows.sh writes it)"; return 1; }
-  crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
-  crlf LICENSE "$top/LICENSE.txt"
-  mkdir -p "$top/licences" "$top/source"
-  git archive --format=tar.gz --prefix="show-$version/" HEAD >"$top/source/show-$version.tar.gz"
-  {
-    echo "Where the sources of this zip are"
-    echo "================================="
-    echo
-    echo "show.exe and capture.exe: the project's own sources of this build, under the GNU"
-    echo "General Public License version 2 or later (LICENSE.txt), in"
-    echo "source/show-$version.tar.gz (commit $(git rev-parse HEAD))."
-    echo
-    echo "The libraries linked into them, each built from its Debian 12 source package"
-    echo "(apt-get source PACKAGE=VERSION on a Debian 12 machine, or any Debian mirror's"
-    echo "pool); their copyright and licence terms are in licences/PACKAGE.txt:"
-    echo
-    while read -r library release; do echo "  $library $release"; done <"$libraries"
-  } >"$top/SOURCES.txt.lf"
-  crlf "$top/SOURCES.txt.lf" "$top/SOURCES.txt"
-  rm -f "$top/SOURCES.txt.lf"
-  while read -r library release; do
-    # The copyright file of an installed binary package built from that source.
-    binary=$(dpkg-query -W -f='${source:Package} ${Package}\n' 2>/dev/null |
-      awk -v s="$library" '$1 == s { print $2 }' |
-      while read -r b; do [ -f "/usr/share/doc/$b/copyright" ] && { echo "$b"; break; }; done)
-    [ -n "$binary" ] || { echo "no installed package of $library ($release) holds its copyright file"; return 1; }
-    crlf "/usr/share/doc/$binary/copyright" "$top/licences/$library.txt"
-  done <"$libraries"
-  for text in "${LICENCE_TEXTS[@]}"; do crlf "/usr/share/common-licenses/$text" "$top/licences/$text.txt"; done
 }
 
 make_zip() {
@@ -233,7 +190,8 @@ make_zip() {
     cp build-windows/tools/capture/capture.exe "$stage/$ZIP_TOP/"
   fi
   sed 's/\r*$/\r/' packaging/README.txt >"$stage/$ZIP_TOP/README.txt"
-  add_licences "$stage/$ZIP_TOP" || return 1
+  add_licences "$stage/$ZIP_TOP" build-windows/libraries.txt "show.exe and capture.exe" crlf ||
+    return 1
   copy_data "$stage/$ZIP_TOP/data"
   (cd "$stage" && cmake -E tar cf "$DIST/.$ZIP_NAME.part" --format=zip \
      --mtime="$(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S UTC')" "$ZIP_TOP")
