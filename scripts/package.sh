@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
-# Makes the two releases into dist/:
+# Makes the three releases into dist/:
 #   dist/show-windows-x86_64.zip   show.exe, capture.exe, the data folder, README.txt, the
 #                                   licences (LICENSE.txt, licences/), SOURCES.txt and the
 #                                   project's source
+#   dist/show-web.zip               the web page as dist/web/ holds it: the page, show.js,
+#                                   show.wasm, the compressed data set, the same licences
+#                                   and source
 #   dist/show_<version>_<arch>.deb  /usr/bin/show, /usr/bin/show-capture and the data set in
 #                                   /usr/share/show/data, which the installed programs find
 #                                   from any folder
 # It builds what they need: data/ (scripts/build.sh make-data) when it is missing or stale,
 # the Linux programs in build-package/ (Release, the installed data folder compiled in) and
-# the Windows programs in build-windows/ (scripts/build-windows.sh). The version is
+# the Windows programs in build-windows/ (scripts/build-windows.sh) and the web page in
+# dist/web/ (scripts/build-web.sh). The version is
 # packaging/version, then "+git<commit date>.<short hash>" of HEAD.
 #
 # Usage: scripts/package.sh [--no-capture-exe] [--check]
 #   --no-capture-exe  make the zip without capture.exe (said on every run) when it cannot
 #                     be built; without it a capture.exe that does not build is a failure
 #   --check           build nothing: only check the files already in dist/ (the programs,
-#                     README.txt and the data set in the zip; the files and a Depends line
-#                     in the package)
+#                     README.txt and the data set in the zips, the web zip's manifest
+#                     against its data files; the files and a Depends line in the package)
 #
 # One line per step; the steps' own output goes to build-package/package.log. A failing
 # step names itself in one line and the script exits 1; SIGINT or SIGTERM ends the running
@@ -31,6 +35,8 @@ LOG=$BUILD/package.log
 INSTALLED_DATA=/usr/share/show/data
 ZIP_NAME=show-windows-x86_64.zip
 ZIP_TOP=show-windows-x86_64
+WEB_ZIP_NAME=show-web.zip
+WEB_ZIP_TOP=show-web
 
 with_capture_exe=1
 check_only=0
@@ -126,8 +132,71 @@ check_zip() {
   echo "$zip: $(wc -l <<<"$contents") entries"
 }
 
+# The web page's zip: one folder holding dist/web/ (the page, show.js, show.wasm, the data
+# set as data/files.json lists it, the licences and the source). show.wasm is WebAssembly
+# and the manifest names, in order, loading_1024x512.raw first, every file of data/ with
+# the stored file's size and the sums of both sizes.
+check_web_zip() {
+  local zip=$DIST/$WEB_ZIP_NAME
+  [ -f "$zip" ] || { echo "no dist/$WEB_ZIP_NAME"; return 1; }
+  local contents file
+  contents=$(cmake -E tar tf "$zip")
+  for file in index.html show-page.js show-page.css show.js show.wasm data/files.json; do
+    grep -qxF "$WEB_ZIP_TOP/$file" <<<"$contents" || { echo "the zip lacks $WEB_ZIP_TOP/$file"; return 1; }
+  done
+  check_licences "$contents" "$WEB_ZIP_TOP" libsdl2 mpg123 fftw3 || return 1
+  local unpacked status=0
+  unpacked=$(mktemp -d)
+  (cd "$unpacked" && cmake -E tar xf "$zip")
+  local web=$unpacked/$WEB_ZIP_TOP
+  if [ "$(head -c 4 "$web/show.wasm" | od -An -tx1 | tr -d ' \n')" != 0061736d ]; then
+    echo "show.wasm is not WebAssembly"
+    status=1
+  fi
+  [ "$status" = 1 ] || python3 - "$web/data" "$(if [ -d data ]; then echo data; fi)" <<'PY' || status=1
+import json, os, sys
+folder, source = sys.argv[1], sys.argv[2]
+manifest = json.load(open(os.path.join(folder, "files.json")))
+files = manifest["files"]
+problems = []
+if not files or files[0]["name"] != "loading_1024x512.raw":
+    problems.append("the manifest does not list loading_1024x512.raw first")
+if [f["name"] for f in files[1:]] != sorted(f["name"] for f in files[1:]):
+    problems.append("the manifest's files after the first are not in name order")
+for f in files:
+    path = os.path.join(folder, f["path"])
+    if f["path"] not in (f["name"], f["name"] + ".gz"):
+        problems.append(f"{f['name']} is stored as {f['path']}")
+    elif not os.path.isfile(path):
+        problems.append(f"the zip lacks data/{f['path']}")
+    elif os.path.getsize(path) != f["stored"]:
+        problems.append(f"data/{f['path']}: {os.path.getsize(path)} bytes, the manifest says {f['stored']}")
+if manifest["stored"] != sum(f["stored"] for f in files) or manifest["size"] != sum(f["size"] for f in files):
+    problems.append("the manifest's sums are not those of its files")
+stored = {f["path"] for f in files} | {"files.json"}
+for name in sorted(os.listdir(folder)):
+    if name not in stored:
+        problems.append(f"data/{name} is not in the manifest")
+if source:
+    listed = {f["name"]: f["size"] for f in files}
+    for name in sorted(os.listdir(source)):
+        if name.startswith("."):
+            continue
+        if listed.get(name) != os.path.getsize(os.path.join(source, name)):
+            problems.append(f"data/{name} is not in the manifest as it is here")
+for line in problems:
+    print(line)
+print(f"{len(files)} data files, {manifest['stored']} bytes stored, {manifest['size']} unpacked")
+sys.exit(1 if problems else 0)
+PY
+  rm -rf "$unpacked"
+  [ "$status" = 0 ] || return 1
+  echo "$zip: $(wc -l <<<"$contents") entries"
+}
+
 if [ "$check_only" = 1 ]; then
   step "check dist/$ZIP_NAME" check_zip
+  step "check dist/$WEB_ZIP_NAME" check_web_zip
   step "check dist/show_*.deb" check_deb
   exit 0
 fi
@@ -167,6 +236,8 @@ if [ "$with_capture_exe" = 0 ]; then
   echo "package: WARNING: $ZIP_NAME is made WITHOUT capture.exe (--no-capture-exe)" >&2
 fi
 
+step "web page: dist/web/ (scripts/build-web.sh)" ./scripts/build-web.sh
+
 # Reproducible archives: every file dated at HEAD's commit.
 commit_time=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH=$commit_time
@@ -200,6 +271,21 @@ make_zip() {
 }
 TEMPORARY=("$DIST/.$ZIP_NAME.part")
 step "dist/$ZIP_NAME" make_zip
+
+# The web page's zip: dist/web/ as build-web.sh made it, which holds its licences and
+# source as the Windows zip does.
+make_web_zip() {
+  local stage=$BUILD/web-zip
+  rm -rf "$stage"
+  mkdir -p "$stage"
+  cp -R "$DIST/web" "$stage/$WEB_ZIP_TOP"
+  (cd "$stage" && cmake -E tar cf "$DIST/.$WEB_ZIP_NAME.part" --format=zip \
+     --mtime="$(date -u -d "@$commit_time" '+%Y-%m-%d %H:%M:%S UTC')" "$WEB_ZIP_TOP")
+  mv -f "$DIST/.$WEB_ZIP_NAME.part" "$DIST/$WEB_ZIP_NAME"
+  rm -rf "$stage"
+}
+TEMPORARY=("$DIST/.$WEB_ZIP_NAME.part" "$BUILD/web-zip")
+step "dist/$WEB_ZIP_NAME" make_web_zip
 
 deb_name=show_${version}_${arch}.deb
 make_deb() {
@@ -258,6 +344,8 @@ step "dist/$deb_name" make_deb
 TEMPORARY=()
 
 step "check dist/$ZIP_NAME" check_zip
+step "check dist/$WEB_ZIP_NAME" check_web_zip
 step "check dist/$deb_name" check_deb
 echo "dist/$ZIP_NAME: $(($(stat -c %s "$DIST/$ZIP_NAME") / 1024)) KiB;" \
+  "dist/$WEB_ZIP_NAME: $(($(stat -c %s "$DIST/$WEB_ZIP_NAME") / 1024)) KiB;" \
   "dist/$deb_name: $(($(stat -c %s "$DIST/$deb_name") / 1024)) KiB"
