@@ -14,10 +14,12 @@ esac
 # The server's own lines (one a request) go to build-web/serve.log.
 mkdir -p build-web
 echo "the show's page: http://127.0.0.1:$PORT/"
+python3 -m http.server --bind 127.0.0.1 --directory dist/web "$PORT" >build-web/serve.log 2>&1 &
+SERVER=$!
+# A stop of this script stops the server too.
+trap 'kill "$SERVER" 2>/dev/null; wait "$SERVER" 2>/dev/null; exit 130' INT
+trap 'kill "$SERVER" 2>/dev/null; wait "$SERVER" 2>/dev/null; exit 143' TERM
 status=0
-python3 -m http.server --bind 127.0.0.1 --directory dist/web "$PORT" >build-web/serve.log 2>&1 ||
-  status=$?
-if [ "$status" -ne 0 ] && [ "$status" -ne 130 ]; then
-  echo "serve-web: the server stopped: $(tail -n 1 build-web/serve.log)" >&2
-fi
+wait "$SERVER" || status=$?
+echo "serve-web: the server stopped: $(tail -n 1 build-web/serve.log)" >&2
 exit "$status"
