@@ -130,6 +130,8 @@ OptionsResult parseShowOptions(int argc, char** argv, ShowOptions* options) {
       }
     } else if (std::strcmp(flag, "--renderer") == 0) {
       if (!parseRendererName(value, &options->renderer)) return bad(flag, "takes gl1, es3 or core", value);
+      // A browser's WebGL2 is OpenGL ES 3.0, and the page's program has that path alone.
+      if (PAGE_MODES && options->renderer != RendererEs3) return bad(flag, "takes es3 alone in a web page", value);
     } else if (std::strcmp(flag, "--data") == 0) {
       if (!value[0]) return bad(flag, "needs a folder", nullptr);
       options->dataFolder = value;
