@@ -27,16 +27,18 @@ const MP3 = env('SHOW_WEB_MP3');
 
 const RATE = 44100;
 const MAX_BYTES = 14000000;
-// How far the page's stills may be from the capture's es3 ones: no further than the capture's
-// gl1 stills are from its es3 ones, measured at 1024x768: the mean absolute channel
-// difference (0.00000085, 0.192, 0.758, 0.899) rounded up, and the channels further apart
-// than 8 (0, 0, 0 and 4 of 2 359 296). The browser's WebGL2 is held as close to the shader
-// path as the fixed-function path is.
+// How far the page's stills may be from the capture's es3 ones: never further than the
+// native suite lets es3 be from gl1 (tests/capture: a mean absolute channel difference of at
+// most 1.3, and at least 99.5 % of the pixels with no channel more than 8 apart), and closer
+// where the page was measured closer. Measured on SwiftShader against llvmpipe's es3 stills
+// (mean; channels more than 8 apart, of 2 359 296): 15 s 0.0112, 0; 41 s 0.369, 452; 90 s
+// 1.102, 1386; 150 s 1.218, 501; and gl1 against es3: 0.00000085, 0.192, 0.758, 0.899. The
+// two rasterisers differ at edges and in texture filtering, more than the two paths on one.
 const STILL_BOUNDS = {
-  15000: { mean: 0.000001, beyond8: 0 },
-  41000: { mean: 0.2, beyond8: 0 },
-  90000: { mean: 0.76, beyond8: 0 },
-  150000: { mean: 0.9, beyond8: 4 },
+  15000: { mean: 0.05, within8: 0.9999 },
+  41000: { mean: 0.6, within8: 0.999 },
+  90000: { mean: 1.3, within8: 0.995 },
+  150000: { mean: 1.3, within8: 0.995 },
 };
 
 // ---- the browser and its pages -------------------------------------------------------------
@@ -103,21 +105,25 @@ function readPng(file) {
   return PNG.sync.read(fs.readFileSync(file));
 }
 
-// The mean absolute difference of the channels and how many differ by more than 8, of the
-// page's still (RGB, rows bottom first) against the capture's PNG (rows top first).
+// The mean absolute difference of the channels and the share of pixels with no channel more
+// than 8 apart, of the page's still (RGB, rows bottom first) against the capture's PNG (rows
+// top first).
 function stillDifference(still, png) {
   const { width, height } = png;
-  let sum = 0, beyond8 = 0;
+  let sum = 0, within8 = 0;
   for (let y = 0; y < height; ++y) {
     const from = (height - 1 - y) * width * 3;
-    for (let x = 0; x < width; ++x)
+    for (let x = 0; x < width; ++x) {
+      let most = 0;
       for (let c = 0; c < 3; ++c) {
         const d = Math.abs(still[from + x * 3 + c] - png.data[(y * width + x) * 4 + c]);
         sum += d;
-        if (d > 8) beyond8++;
+        most = Math.max(most, d);
       }
+      if (most <= 8) within8++;
+    }
   }
-  return { mean: sum / (width * height * 3), beyond8 };
+  return { mean: sum / (width * height * 3), within8: within8 / (width * height) };
 }
 
 // ---- sound ---------------------------------------------------------------------------------
@@ -149,9 +155,9 @@ for (const ms of Object.keys(STILL_BOUNDS).map(Number)) {
     if (width !== 1024 || height !== 768 || rgb.length !== width * height * 3)
       throw new Error('the page\'s still is ' + width + 'x' + height + ' with ' + rgb.length + ' bytes');
     const got = stillDifference(rgb, png), bound = STILL_BOUNDS[ms];
-    let figures = 'mean ' + got.mean.toPrecision(3) + ' (at most ' + bound.mean + '), ' + got.beyond8 +
-                    ' channels beyond 8 (at most ' + bound.beyond8 + ')';
-    if (got.mean > bound.mean || got.beyond8 > bound.beyond8) {
+    let figures = 'mean ' + got.mean.toPrecision(3) + ' (at most ' + bound.mean + '), ' +
+                  (100 * got.within8).toFixed(3) + ' % of pixels within 8 (at least ' + 100 * bound.within8 + ' %)';
+    if (got.mean > bound.mean || got.within8 < bound.within8) {
       // Rows the other way round are a fault of their own: say so.
       const row = width * 3, flipped = Buffer.alloc(rgb.length);
       for (let y = 0; y < height; ++y) rgb.copy(flipped, (height - 1 - y) * row, y * row, (y + 1) * row);
@@ -220,12 +226,24 @@ if (RELEASE)
   test('the release zip\'s page: Return answers Yes; at most 14 MB', async (page) =>
     loadsWithin(page.use(await open()), RELEASE + 'index.html'));
 
-test('Escape answers No', async (page) => {
+test('Escape answers No; a hidden page holds picture and sound, and plays on when shown', async (page) => {
   const p = page.use(await open(PAGE + 'index.html'));
   await p.keyboard.press('Escape');
   if ((await p.evaluate(() => showPage.startAnswer)) !== 0) throw new Error('Escape did not answer No');
   await framesGrow(p, 'after Escape');
   if (await shown(p, '#start')) throw new Error('#start is still shown while frames are presented');
+  // Another tab in front hides the page: the show pauses as Space does, and plays on after.
+  const said = (text) => p.said.some((line) => line.includes(text));
+  const other = await p.browserContext().newPage();
+  await other.bringToFront();
+  await until(p, 'document.hidden', null, 'the page hidden behind another tab', 10000);
+  for (let waited = 0; !said('show: paused at') && waited < 10000; waited += 100) await new Promise((r) => setTimeout(r, 100));
+  if (!said('show: paused at')) throw new Error('the hidden page did not pause');
+  await p.bringToFront();
+  for (let waited = 0; !said('show: playing from') && waited < 10000; waited += 100) await new Promise((r) => setTimeout(r, 100));
+  if (!said('show: playing from')) throw new Error('the page shown again did not play on');
+  await other.close();
+  await framesGrow(p, 'shown again');
 });
 
 for (const [value, what] of [['abc', 'a bad value'], ['<img src=x onerror=alert(1)>', 'markup']]) {
