@@ -14,9 +14,16 @@ CAPTURE=$ROOT/build/tools/capture/capture
 STILLS=(15000 41000 90000 150000)
 
 say() { echo "test-web: $*" >&2; }
-for tool in node npm chromium ffmpeg python3 unzip; do
-  command -v "$tool" >/dev/null || { say "$tool is missing (apt-get install $tool)"; exit 1; }
+# The Debian packages of the commands it runs, installed when a command is missing (a node
+# and npm of another origin are taken as they are).
+source "$ROOT/scripts/lib/debian-sources.bash"
+PACKAGES=()
+for pair in node:nodejs npm:npm chromium:chromium ffmpeg:ffmpeg python3:python3 unzip:unzip; do
+  command -v "${pair%%:*}" >/dev/null || PACKAGES+=("${pair#*:}")
 done
+if [ "${#PACKAGES[@]}" -gt 0 ]; then
+  install_packages >&2 || { say "cannot install ${PACKAGES[*]}"; exit 1; }
+fi
 [ -x "$CAPTURE" ] && [ -d data ] || { say "no Linux build or data/: run ./test.sh first"; exit 1; }
 
 WORK=$(mktemp -d /tmp/show-web-tests.XXXXXX)
