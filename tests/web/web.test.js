@@ -182,7 +182,7 @@ test('sound from 60 s is the soundtrack\'s level (No button)', async (page) => {
   return figures;
 });
 
-test('Yes button plays; an opaque canvas; Escape ends; Play again plays', async (page) => {
+test('Yes button plays; an opaque canvas; Escape ends; Play again plays; a lost context is said', async (page) => {
   const p = page.use(await open(PAGE + 'index.html'));
   await p.click('#yes');
   await framesGrow(p, 'after Yes');
@@ -202,6 +202,12 @@ test('Yes button plays; an opaque canvas; Escape ends; Play again plays', async 
   await framesGrow(p, 'after Play again');
   const now = await pageState(p);
   if (now.state !== 'playing' || await shown(p, '#end')) throw new Error('after Play again: state ' + now.state);
+  // A lost WebGL context is said on the page, not left as a blank canvas.
+  await p.evaluate(() => canvas.getContext('webgl2').getExtension('WEBGL_lose_context').loseContext());
+  await p.waitForFunction(() => showPage.state === 'error', { timeout: 10000, polling: 50 }).catch(() => {});
+  const lost = await pageState(p);
+  if (lost.state !== 'error' || !/WebGL context/.test(lost.message) || !(await shown(p, '#message')))
+    throw new Error('after the context was lost: state ' + lost.state + ', message ' + JSON.stringify(lost.message));
 });
 
 // The whole transfer of a first load, from the browser's network log.
