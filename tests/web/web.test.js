@@ -98,7 +98,8 @@ async function framesGrow(page, what) {
   await until(page, 'showPage.frames >= arg', before + 5, what + ': frames presented', 30000);
 }
 
-const shown = (page, selector) => page.$eval(selector, (e) => !e.hidden && e.offsetParent !== null);
+// Shown: not hidden and laid out (the page's screens are fixed, which have no offsetParent).
+const shown = (page, selector) => page.$eval(selector, (e) => !e.hidden && getComputedStyle(e).display !== 'none');
 
 // ---- pictures ------------------------------------------------------------------------------
 function readPng(file) {
