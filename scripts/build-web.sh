@@ -164,25 +164,15 @@ library fftw3 1 FFTW_PREFIX
 printf '%s\n' "${LINKED[@]}" >"$OUT/libraries.txt"
 
 # --- the show -----------------------------------------------------------------------------
-# GLM is header-only: the host's copy, reached through a folder of its own so that no other
-# header of /usr/include gets in (SHOW_WEB_HOST_HEADERS in CMakeLists.txt).
+# The host's GLM, in a folder of its own (link_host_headers) (SHOW_WEB_HOST_HEADERS in CMakeLists.txt).
 HOST_HEADERS=$OUT/host-headers
-link_host_headers() {
-  [ -f /usr/include/glm/glm.hpp ] || { echo "no /usr/include/glm/glm.hpp (libglm-dev)"; return 1; }
-  mkdir -p "$HOST_HEADERS"
-  ln -sfn /usr/include/glm "$HOST_HEADERS/glm"
-}
 configure_show() {
-  local prefixes fresh=()
+  local prefixes fresh
   link_host_headers || return 1
-  prefixes=$(IFS=';'; echo "${PREFIXES[*]}")
-  # CMake keeps what pkg-config found: other library prefixes need a fresh configuration.
-  if [ -f "$OUT/CMakeCache.txt" ] &&
-     ! grep -qxF "SHOW_WEB_PREFIXES:STRING=$prefixes" "$OUT/CMakeCache.txt"; then
-    fresh=(--fresh)
-  fi
+  prefixes=$(prefix_list)
+  fresh=$(fresh_unless_configured_with_prefixes "$OUT" SHOW_WEB_PREFIXES)
   PKG_CONFIG_LIBDIR=$(IFS=:; echo "${PREFIXES[*]/%//lib/pkgconfig}") \
-    emcmake cmake "${fresh[@]}" -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
+    emcmake cmake $fresh -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
     "-DSHOW_WEB_PREFIXES=$prefixes" "-DSHOW_WEB_HOST_HEADERS=$HOST_HEADERS"
 }

@@ -116,25 +116,14 @@ mkdir -p "$OUT"
 printf '%s\n' "${LINKED[@]}" >"$OUT/libraries.txt"
 
 # --- the show -----------------------------------------------------------------------------
-# GLM is header-only and the same for every architecture: the host's copy, reached through
-# a folder of its own so that no other header of /usr/include gets in
-# (cmake/mingw-w64-x86_64.cmake, SHOW_WINDOWS_HOST_HEADERS).
+# The host's GLM, in a folder of its own (link_host_headers) (cmake/mingw-w64-x86_64.cmake, SHOW_WINDOWS_HOST_HEADERS).
 HOST_HEADERS=$OUT/host-headers
-link_host_headers() {
-  [ -f /usr/include/glm/glm.hpp ] || { echo "no /usr/include/glm/glm.hpp (libglm-dev)"; return 1; }
-  mkdir -p "$HOST_HEADERS"
-  ln -sfn /usr/include/glm "$HOST_HEADERS/glm"
-}
 configure_show() {
-  local prefixes fresh=()
+  local prefixes fresh
   link_host_headers || return 1
-  prefixes=$(IFS=';'; echo "${PREFIXES[*]}")
-  # CMake keeps what pkg-config found: other library prefixes need a fresh configuration.
-  if [ -f "$OUT/CMakeCache.txt" ] &&
-     ! grep -qxF "SHOW_WINDOWS_PREFIXES:STRING=$prefixes" "$OUT/CMakeCache.txt"; then
-    fresh=(--fresh)
-  fi
-  cmake "${fresh[@]}" -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
+  prefixes=$(prefix_list)
+  fresh=$(fresh_unless_configured_with_prefixes "$OUT" SHOW_WINDOWS_PREFIXES)
+  cmake $fresh -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
     "-DSHOW_WINDOWS_PREFIXES=$prefixes" "-DSHOW_WINDOWS_HOST_HEADERS=$HOST_HEADERS"
 }

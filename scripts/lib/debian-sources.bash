@@ -163,3 +163,21 @@ library() {
 remove_stale_builds() {
   find "$LIBS" -mindepth 1 -maxdepth 1 -name '.build-*' -mmin +240 -exec rm -rf {} + 2>/dev/null || true
 }
+
+# GLM is header-only and the same for every target: the host's copy, reached through a folder
+# of its own (HOST_HEADERS/glm) so that no other header of /usr/include gets in.
+link_host_headers() {
+  [ -f /usr/include/glm/glm.hpp ] || { echo "no /usr/include/glm/glm.hpp (libglm-dev)"; return 1; }
+  mkdir -p "$HOST_HEADERS"
+  ln -sfn /usr/include/glm "$HOST_HEADERS/glm"
+}
+
+# The library prefixes of PREFIXES as one CMake list; and "--fresh" when build folder $1 was
+# configured with other prefixes in its cache variable $2 (CMake keeps what pkg-config
+# found, so other prefixes need a fresh configuration).
+prefix_list() { (IFS=';'; echo "${PREFIXES[*]}"); }
+fresh_unless_configured_with_prefixes() {
+  if [ -f "$1/CMakeCache.txt" ] && ! grep -qxF "$2:STRING=$(prefix_list)" "$1/CMakeCache.txt"; then
+    echo --fresh
+  fi
+}
