@@ -164,7 +164,8 @@ library fftw3 1 FFTW_PREFIX
 printf '%s\n' "${LINKED[@]}" >"$OUT/libraries.txt"
 
 # --- the show -----------------------------------------------------------------------------
-# The host's GLM, in a folder of its own (link_host_headers) (SHOW_WEB_HOST_HEADERS in CMakeLists.txt).
+# The host's GLM, in a folder of its own (link_host_headers; SHOW_WEB_HOST_HEADERS in
+# CMakeLists.txt).
 HOST_HEADERS=$OUT/host-headers
 configure_show() {
   local prefixes fresh

@@ -116,7 +116,8 @@ mkdir -p "$OUT"
 printf '%s\n' "${LINKED[@]}" >"$OUT/libraries.txt"
 
 # --- the show -----------------------------------------------------------------------------
-# The host's GLM, in a folder of its own (link_host_headers) (cmake/mingw-w64-x86_64.cmake, SHOW_WINDOWS_HOST_HEADERS).
+# The host's GLM, in a folder of its own (link_host_headers; SHOW_WINDOWS_HOST_HEADERS in
+# cmake/mingw-w64-x86_64.cmake).
 HOST_HEADERS=$OUT/host-headers
 configure_show() {
   local prefixes fresh
