@@ -17,6 +17,34 @@
 
 int32_t stopFlag;
 
+// The show itself: the music started, then one frame a pass until Escape or the end.
+static void playShow() {
+  if (!startMusic(dataPath("maronekt-mix6.mp3")) && musicDeviceError()[0])
+    std::fprintf(stderr, "show: no sound device (%s): playing silent\n", musicDeviceError());
+  startPlayback();
+
+  while (!stopFlag) {
+    int32_t elapsed = playbackTime();
+    if (playbackFrameDue()) {
+      beginEffectsFrame(elapsed);
+      renderFrame(elapsed);
+    } else {
+      presentHeldFrame();
+    }
+    stopFlag = (escapeKeyState() != 0) || playbackEnded(elapsed);
+#ifdef __EMSCRIPTEN__
+    // A page never ends its program: the end screen, and "Play again" starts from 0.
+    if (stopFlag) {
+      pauseMusic(1);
+      awaitPlayAgain();
+      playAgain();
+      stopFlag = 0;
+    }
+#endif
+    sleepMs(1);
+  }
+}
+
 // The whole run; its result is the exit code. In a page the program has yielded to the browser
 // by the time most of these return, so main hands the code to exit itself.
 static int runShow(int argc, char** argv) {
@@ -80,42 +108,13 @@ static int runShow(int argc, char** argv) {
   if (showOptions.exact) setExactPath(true);
   fastTailReady();   // builds the fast tail's program now, not in the first frame
 #ifdef __EMSCRIPTEN__
-  if (showOptions.stillMs >= 0 || showOptions.bench) {
-    if (showOptions.stillMs >= 0)
-      drawPageStill(showOptions.stillMs);
-    else
-      benchPageScenes();
-    freeAssets();
-    shutdownFastTail();
-    releaseShaderProgram();
-    std::fflush(stdout);
-    return ExitShowEnded;
-  }
+  if (showOptions.stillMs >= 0)
+    drawPageStill(showOptions.stillMs);
+  else if (showOptions.bench)
+    benchPageScenes();
+  else
 #endif
-  if (!startMusic(dataPath("maronekt-mix6.mp3")) && musicDeviceError()[0])
-    std::fprintf(stderr, "show: no sound device (%s): playing silent\n", musicDeviceError());
-  startPlayback();
-
-  while (!stopFlag) {
-    int32_t elapsed = playbackTime();
-    if (playbackFrameDue()) {
-      beginEffectsFrame(elapsed);
-      renderFrame(elapsed);
-    } else {
-      presentHeldFrame();
-    }
-    stopFlag = (escapeKeyState() != 0) || playbackEnded(elapsed);
-#ifdef __EMSCRIPTEN__
-    // A page never ends its program: the end screen, and "Play again" starts from 0.
-    if (stopFlag) {
-      pauseMusic(1);
-      awaitPlayAgain();
-      playAgain();
-      stopFlag = 0;
-    }
-#endif
-    sleepMs(1);
-  }
+    playShow();
 
   freeAssets();
   stopMusic();
